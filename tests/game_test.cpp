@@ -8,7 +8,9 @@
 
 namespace {
 
-GameState fresh() { return GameState{}; }
+GameState fresh() {
+  return GameState{};
+}
 
 TEST(GameState, StartsWithTheBallInFrontOfTheComputer) {
   const GameState s;
@@ -102,25 +104,24 @@ TEST_P(PaddleHit, ReturnsTheBallOnlyInsideItsZone) {
 // 7.5 to 11.5) when the ball is above its centre, 7.75 becomes 7.5 below.
 INSTANTIATE_TEST_SUITE_P(
     BothPaddles, PaddleHit,
-    testing::Values(
-        HitCase{"user_face", 1.0, 7.0, -0.5, 5.0, 7.5, 0.5, 0, 0},
-        HitCase{"user_behind_face", 0.5, 7.0, -0.5, 5.0, 7.5, 0.5, 0, 0},
-        HitCase{"user_goal_line_scores", 0.0, 7.0, -0.5, 5.0, 7.5, -0.5, 0, 1},
-        HitCase{"user_too_far_out", 1.5, 7.0, -0.5, 5.0, 7.5, -0.5, 0, 0},
-        HitCase{"user_bottom_end", 1.0, 5.0, -0.5, 5.0, 7.5, 0.5, 0, 0},
-        HitCase{"user_top_end", 1.0, 9.0, -0.5, 5.0, 7.5, 0.5, 0, 0},
-        HitCase{"user_below", 1.0, 4.5, -0.5, 5.0, 7.5, -0.5, 0, 0},
-        HitCase{"user_above", 1.0, 9.5, -0.5, 5.0, 7.5, -0.5, 0, 0},
-        HitCase{"user_ball_moving_away", 1.0, 7.0, 0.5, 5.0, 7.5, 0.5, 0, 0},
-        HitCase{"computer_reach", 48.0, 9.5, 0.5, 5.0, 7.5, -0.5, 0, 0},
-        HitCase{"computer_short_of_reach", 47.5, 9.5, 0.5, 5.0, 7.5, 0.5, 0, 0},
-        HitCase{"computer_behind_face", 49.5, 9.5, 0.5, 5.0, 7.5, -0.5, 0, 0},
-        HitCase{"computer_goal_line_scores", 50.0, 9.5, 0.5, 5.0, 7.5, 0.5, 1, 0},
-        HitCase{"computer_top_end", 48.5, 11.5, 0.5, 5.0, 7.25, -0.5, 0, 0},
-        HitCase{"computer_above", 48.5, 11.75, 0.5, 5.0, 7.25, 0.5, 0, 0},
-        HitCase{"computer_bottom_end", 48.5, 7.5, 0.5, 5.0, 7.75, -0.5, 0, 0},
-        HitCase{"computer_below", 48.5, 7.25, 0.5, 5.0, 7.75, 0.5, 0, 0},
-        HitCase{"computer_ball_moving_away", 49.0, 9.5, -0.5, 5.0, 7.5, -0.5, 0, 0}),
+    testing::Values(HitCase{"user_face", 1.0, 7.0, -0.5, 5.0, 7.5, 0.5, 0, 0},
+                    HitCase{"user_behind_face", 0.5, 7.0, -0.5, 5.0, 7.5, 0.5, 0, 0},
+                    HitCase{"user_goal_line_scores", 0.0, 7.0, -0.5, 5.0, 7.5, -0.5, 0, 1},
+                    HitCase{"user_too_far_out", 1.5, 7.0, -0.5, 5.0, 7.5, -0.5, 0, 0},
+                    HitCase{"user_bottom_end", 1.0, 5.0, -0.5, 5.0, 7.5, 0.5, 0, 0},
+                    HitCase{"user_top_end", 1.0, 9.0, -0.5, 5.0, 7.5, 0.5, 0, 0},
+                    HitCase{"user_below", 1.0, 4.5, -0.5, 5.0, 7.5, -0.5, 0, 0},
+                    HitCase{"user_above", 1.0, 9.5, -0.5, 5.0, 7.5, -0.5, 0, 0},
+                    HitCase{"user_ball_moving_away", 1.0, 7.0, 0.5, 5.0, 7.5, 0.5, 0, 0},
+                    HitCase{"computer_reach", 48.0, 9.5, 0.5, 5.0, 7.5, -0.5, 0, 0},
+                    HitCase{"computer_short_of_reach", 47.5, 9.5, 0.5, 5.0, 7.5, 0.5, 0, 0},
+                    HitCase{"computer_behind_face", 49.5, 9.5, 0.5, 5.0, 7.5, -0.5, 0, 0},
+                    HitCase{"computer_goal_line_scores", 50.0, 9.5, 0.5, 5.0, 7.5, 0.5, 1, 0},
+                    HitCase{"computer_top_end", 48.5, 11.5, 0.5, 5.0, 7.25, -0.5, 0, 0},
+                    HitCase{"computer_above", 48.5, 11.75, 0.5, 5.0, 7.25, 0.5, 0, 0},
+                    HitCase{"computer_bottom_end", 48.5, 7.5, 0.5, 5.0, 7.75, -0.5, 0, 0},
+                    HitCase{"computer_below", 48.5, 7.25, 0.5, 5.0, 7.75, 0.5, 0, 0},
+                    HitCase{"computer_ball_moving_away", 49.0, 9.5, -0.5, 5.0, 7.5, -0.5, 0, 0}),
     case_name<HitCase>);
 
 struct EdgeCase {
@@ -248,15 +249,14 @@ TEST_P(ComputerPaddle, StepsAQuarterTowardsTheBallInsideTheField) {
   EXPECT_EQ(s.computer_paddle_y, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, ComputerPaddle,
-    testing::Values(ComputerCase{"ball_above_centre", 7.5, 10.0, 7.75},
-                    ComputerCase{"ball_level_with_centre", 7.5, 9.5, 7.5},
-                    ComputerCase{"last_step_up", 10.75, 14.0, 11.0},
-                    ComputerCase{"top_touches_the_wall", 11.0, 14.0, 11.0},
-                    ComputerCase{"down_from_the_top", 11.0, 5.0, 10.75},
-                    ComputerCase{"last_step_down", 0.25, 0.0, 0.0},
-                    ComputerCase{"at_the_bottom", 0.0, 0.0, 0.0}),
-    case_name<ComputerCase>);
+INSTANTIATE_TEST_SUITE_P(Steps, ComputerPaddle,
+                         testing::Values(ComputerCase{"ball_above_centre", 7.5, 10.0, 7.75},
+                                         ComputerCase{"ball_level_with_centre", 7.5, 9.5, 7.5},
+                                         ComputerCase{"last_step_up", 10.75, 14.0, 11.0},
+                                         ComputerCase{"top_touches_the_wall", 11.0, 14.0, 11.0},
+                                         ComputerCase{"down_from_the_top", 11.0, 5.0, 10.75},
+                                         ComputerCase{"last_step_down", 0.25, 0.0, 0.0},
+                                         ComputerCase{"at_the_bottom", 0.0, 0.0, 0.0}),
+                         case_name<ComputerCase>);
 
 }  // namespace
