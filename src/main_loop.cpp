@@ -1,0 +1,61 @@
+#include "main_loop.hpp"
+
+#include <asio/experimental/awaitable_operators.hpp>
+#include <asio/steady_timer.hpp>
+#include <asio/this_coro.hpp>
+#include <asio/use_awaitable.hpp>
+#include <random>
+
+#include "first_ready.hpp"
+#include "input.hpp"
+#include "tick_schedule.hpp"
+#include "ui.hpp"
+
+namespace {
+
+using asio::experimental::awaitable_operators::operator||;
+
+// Waits until a tick is due or an input item is queued and says which one
+// ends the wait. Waiting consumes neither: the tick is taken and the item
+// popped by the caller, so the source that lost keeps what it had.
+asio::awaitable<Source> wait_for_first(const TickSchedule& schedule, asio::steady_timer& timer,
+                                       tui::EventSource& events, std::mt19937& random) {
+  for (;;) {
+    const bool tick_due = schedule.is_due(TickSchedule::Clock::now());
+    if (const auto source = first_ready(tick_due, events.ready(), random)) {
+      co_return *source;
+    }
+    timer.expires_at(schedule.next_due());
+    co_await (timer.async_wait(asio::use_awaitable) || events.wait_ready());
+  }
+}
+
+}  // namespace
+
+asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Terminal terminal) {
+  RunResult result;
+  {
+    asio::steady_timer timer(co_await asio::this_coro::executor);
+    TickSchedule schedule(TickSchedule::Clock::now(), TICK_PERIOD);
+    std::mt19937 random(std::random_device{}());
+    while (state.running) {
+      const auto drawn = terminal.draw([&state](tui::Frame& frame) { draw_screen(state, frame); });
+      if (!drawn) {
+        result = std::unexpected(report::Report(drawn.error()));
+        break;
+      }
+      switch (co_await wait_for_first(schedule, timer, events, random)) {
+        case Source::Tick:
+          schedule.take();
+          state.update();
+          break;
+        case Source::Input:
+          handle_input_item(state, *events.try_next());
+          break;
+      }
+    }
+  }  // the tick timer is released here
+  terminal.close();
+  events.close();
+  co_return result;
+}

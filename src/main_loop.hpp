@@ -1,0 +1,18 @@
+// The main loop: draw a frame, wait for the first of the next tick and the
+// next input item, handle that one thing, and turn again.
+#pragma once
+
+#include <asio/awaitable.hpp>
+#include <expected>
+
+#include "game.hpp"
+#include "report/report.hpp"
+#include "tui/terminal/event_source.hpp"
+#include "tui/terminal/terminal.hpp"
+
+using RunResult = std::expected<void, report::Report>;
+
+// Runs until a quit key clears `running` (success) or a frame cannot be
+// drawn (the report of that failure). Before returning it releases the tick
+// timer, then the terminal object, then the event source.
+asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Terminal terminal);

@@ -1,0 +1,31 @@
+// The game's fixed tick, anchored at the moment the schedule is made.
+//
+// Tick k is due at t0 + k * period. A tick taken late moves no later one, so
+// after a stall every overdue tick is due at once and the loop takes them
+// one per turn until it has caught up; none is skipped or merged.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+inline constexpr std::chrono::milliseconds TICK_PERIOD{50};
+
+class TickSchedule {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  TickSchedule(Clock::time_point t0, Clock::duration period) : t0_(t0), period_(period) {}
+
+  // When the next tick not yet taken is due; tick 0 is due at t0 itself.
+  Clock::time_point next_due() const {
+    return t0_ + period_ * static_cast<Clock::rep>(taken_);
+  }
+  bool is_due(Clock::time_point now) const { return now >= next_due(); }
+  void take() { ++taken_; }
+  std::uint64_t taken() const { return taken_; }
+
+ private:
+  Clock::time_point t0_;
+  Clock::duration period_;
+  std::uint64_t taken_ = 0;
+};
