@@ -44,6 +44,10 @@ class VtScreen {
         bytes.remove_prefix(1);
         cursor_.x = 0;
         pending_wrap_ = false;
+      } else if (c == '\b') {
+        bytes.remove_prefix(1);
+        cursor_.x = std::max(cursor_.x - 1, 0);
+        pending_wrap_ = false;
       } else if (c == '\n') {
         bytes.remove_prefix(1);
         line_feed();

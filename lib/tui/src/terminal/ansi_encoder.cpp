@@ -211,6 +211,9 @@ void AnsiEncoder::move_to(Position target, std::string& out) {
     case Horizontal::Back:
       append_csi(out, from_x - target.x, 'D');
       break;
+    case Horizontal::Backspaces:
+      out.append(static_cast<std::size_t>(from_x - target.x), '\b');
+      break;
     case Horizontal::Rewrite:
       rewrite(from_x, target.x);
       break;
@@ -229,6 +232,8 @@ void AnsiEncoder::move_to(Position target, std::string& out) {
 // The cheapest way there: absolute, or a vertical step and then a horizontal
 // one. Line feeds only move down because output post-processing is off, and
 // they are only ever sent towards a lower row, never from the last one.
+// Backspaces and relative moves are only sent from a known cursor, never
+// from the pending wrap after the last column, where consoles disagree.
 AnsiEncoder::Move AnsiEncoder::plan_move(Position from, Position target) const {
   const Move absolute{absolute_cost(target), true};
   Move vertical;
@@ -274,6 +279,7 @@ AnsiEncoder::Move AnsiEncoder::plan_horizontal(int from_x, Position target, int 
     }
   } else {
     consider(csi_cost(from_x - x), Horizontal::Back);
+    consider(from_x - x, Horizontal::Backspaces);
     if (x > 0) {
       consider(1 + csi_cost(x), Horizontal::ReturnThenForward);
       if (const auto cost = rewrite_cost(target.y, 0, x, best.cost - 1)) {

@@ -48,6 +48,7 @@ class AnsiEncoder {
     Column,
     Forward,
     Back,
+    Backspaces,
     Rewrite,
     ReturnThenForward,
     ReturnThenRewrite
