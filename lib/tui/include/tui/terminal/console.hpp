@@ -1,0 +1,42 @@
+// Taking the console over for the game and giving it back.
+//
+// Game mode is raw input (keys arrive one at a time, unechoed, Ctrl+C as a
+// key) and the alternate screen. The record of what the console was like
+// before is process-wide, since every way out (a normal exit, a panic on any
+// thread, later a fatal signal) has to be able to give it back.
+#pragma once
+
+#include "tui/terminal/backend.hpp"
+#include "tui/terminal/terminal.hpp"
+
+namespace tui {
+
+#if defined(_WIN32)
+using ConsoleHandle = void*;
+#else
+using ConsoleHandle = int;
+#endif
+
+// Sets the terminal up, once, at start-up: puts a hook that restores the
+// console in front of the installed panic hook, enters game mode and creates
+// the terminal object on standard output. Any failure is a panic with the
+// message "failed to initialize terminal: " and the error.
+Terminal init();
+
+// Gives the console back: raw mode off (line input, echo and Ctrl+C on,
+// whatever they were before), then the normal screen. Both are done even if
+// init never got to them. A failure is one line on standard error; restore
+// never throws and never ends the program.
+void restore() noexcept;
+
+// The two halves of game mode on their own, so that they can be run again
+// (leaving for a suspend and entering once more when the process continues).
+IoResult<> enter_game_mode();
+IoResult<> leave_game_mode();
+
+// The controlling terminal's input, for the event source to read; it is
+// opened by the first of init, enter_game_mode and restore, and kept open.
+// Before that there is none (-1 on POSIX).
+ConsoleHandle input_descriptor();
+
+}  // namespace tui

@@ -1,0 +1,200 @@
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "panic/panic.hpp"
+#include "terminal/fd_write.hpp"
+#include "tui/terminal/ansi_backend.hpp"
+#include "tui/terminal/console.hpp"
+
+namespace tui {
+namespace {
+
+// All that giving the console back needs, as plain data that is filled in
+// before anyone could need it. A handler of fatal signals may read it too, so
+// it holds nothing that takes a lock or allocates.
+struct ConsoleRecord {
+  std::atomic<int> terminal{-1};  // standard input if it is a terminal, else /dev/tty
+  termios saved{};                // the mode before the game first took the console
+  std::atomic<bool> has_saved{false};
+};
+
+constinit ConsoleRecord record;
+
+using detail::last_error;
+
+IoResult<int> controlling_terminal() {
+  if (const int known = record.terminal.load(); known >= 0) {
+    return known;
+  }
+  int fd = STDIN_FILENO;
+  if (::isatty(fd) == 0) {
+    fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+      return std::unexpected(last_error());
+    }
+  }
+  record.terminal.store(fd);
+  return fd;
+}
+
+IoResult<> set_mode(int fd, const termios& mode) {
+  if (::tcsetattr(fd, TCSANOW, &mode) != 0) {
+    return std::unexpected(last_error());
+  }
+  return {};
+}
+
+IoResult<> enable_raw_mode() {
+  const IoResult<int> fd = controlling_terminal();
+  if (!fd) {
+    return std::unexpected(fd.error());
+  }
+  termios mode{};
+  if (::tcgetattr(*fd, &mode) != 0) {
+    return std::unexpected(last_error());
+  }
+  // Entering again after a suspend must not take the game's own mode for
+  // the one to give back.
+  if (!record.has_saved.load()) {
+    record.saved = mode;
+    record.has_saved.store(true);
+  }
+  mode.c_iflag &= ~(IXON | ICRNL);
+  mode.c_oflag &= ~OPOST;
+  mode.c_lflag &= ~(ICANON | ECHO | ISIG | IEXTEN);
+  mode.c_cc[VMIN] = 1;
+  mode.c_cc[VTIME] = 0;
+  return set_mode(*fd, mode);
+}
+
+IoResult<> disable_raw_mode() {
+  const IoResult<int> fd = controlling_terminal();
+  if (!fd) {
+    return std::unexpected(fd.error());
+  }
+  termios mode = record.saved;
+  if (!record.has_saved.load() && ::tcgetattr(*fd, &mode) != 0) {
+    return std::unexpected(last_error());
+  }
+  // A console that came to us without line input, echo or Ctrl+C gets them all the same.
+  mode.c_lflag |= ICANON | ECHO | ISIG;
+  return set_mode(*fd, mode);
+}
+
+IoResult<> enter_alternate_screen() {
+  return detail::write_all(STDOUT_FILENO, "\x1b[?1049h");
+}
+
+IoResult<> leave_alternate_screen() {
+  return detail::write_all(STDOUT_FILENO, "\x1b[?1049l");
+}
+
+// Game mode as a list of steps, each with its undo. Entering runs the steps
+// in order and stops at the first failure. Leaving does not undo only what
+// entering got through: it runs every undo, since each one is harmless where
+// its step never ran and a failed or interrupted set-up cannot be trusted
+// to know how far it got. The undos run in the list's order, not in reverse,
+// because the input mode is what leaves a shell unusable when it is not given
+// back, so it goes first, and a failing undo stops the ones after it.
+struct ModeStep {
+  IoResult<> (*enter)();
+  IoResult<> (*leave)();
+};
+
+constexpr std::array<ModeStep, 2> GAME_MODE{{
+    {enable_raw_mode, disable_raw_mode},
+    {enter_alternate_screen, leave_alternate_screen},
+}};
+
+std::string describe(std::error_code error) {
+  return error.message() + " (os error " + std::to_string(error.value()) + ")";
+}
+
+[[noreturn]] void fail_to_initialize(std::error_code error) {
+  panic::panic("failed to initialize terminal: " + describe(error));
+}
+
+void install_restoring_hook() {
+  panic::Hook previous = panic::take_hook();
+  panic::set_hook([previous = std::move(previous)](const panic::PanicInfo& info) {
+    restore();
+    if (previous) {
+      previous(info);
+    }
+  });
+}
+
+// A console that went away must come back from a draw as an error, not end
+// the process with a signal.
+IoResult<> ignore_broken_pipe() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  if (::sigaction(SIGPIPE, &ignore, nullptr) != 0) {
+    return std::unexpected(last_error());
+  }
+  return {};
+}
+
+}  // namespace
+
+IoResult<> enter_game_mode() {
+  for (const ModeStep& step : GAME_MODE) {
+    if (IoResult<> done = step.enter(); !done) {
+      return done;
+    }
+  }
+  return {};
+}
+
+IoResult<> leave_game_mode() {
+  for (const ModeStep& step : GAME_MODE) {
+    if (IoResult<> done = step.leave(); !done) {
+      return done;
+    }
+  }
+  return {};
+}
+
+Terminal init() {
+  install_restoring_hook();
+  if (IoResult<> ignored = ignore_broken_pipe(); !ignored) {
+    fail_to_initialize(ignored.error());
+  }
+  if (IoResult<> entered = enter_game_mode(); !entered) {
+    fail_to_initialize(entered.error());
+  }
+  IoResult<Terminal> terminal =
+      Terminal::create(std::make_unique<AnsiBackend>(STDOUT_FILENO, record.terminal.load()));
+  if (!terminal) {
+    fail_to_initialize(terminal.error());
+  }
+  return std::move(*terminal);
+}
+
+void restore() noexcept {
+  const IoResult<> left = leave_game_mode();
+  if (left) {
+    return;
+  }
+  try {
+    std::fprintf(stderr, "Failed to restore terminal: %s\n", left.error().message().c_str());
+  } catch (...) {
+    std::fputs("Failed to restore terminal\n", stderr);
+  }
+}
+
+ConsoleHandle input_descriptor() {
+  return record.terminal.load();
+}
+
+}  // namespace tui
