@@ -11,24 +11,36 @@
 #include "game.hpp"
 #include "main_loop.hpp"
 #include "panic/panic.hpp"
+#include "report/install.hpp"
+#include "report/render.hpp"
 #include "report/report.hpp"
 #include "tui/terminal/console.hpp"
+#include "tui/terminal/console_signals.hpp"
 
 namespace {
 
 constexpr int EXIT_ERROR = 1;
 constexpr int EXIT_PANIC = 101;
 
-asio::awaitable<RunResult> main_task() {
+// How the main task ended: its result, and the signal that asked it to end.
+struct TaskOutcome {
+  RunResult result;
+  std::optional<int> termination;
+};
+
+asio::awaitable<TaskOutcome> main_task() {
   if (auto installed = report::install(); !installed) {
-    co_return std::unexpected(std::move(installed.error()));
+    co_return TaskOutcome{std::unexpected(std::move(installed.error())), std::nullopt};
   }
+  const asio::any_io_executor executor = co_await asio::this_coro::executor;
   tui::Terminal terminal = tui::init();
-  tui::EventSource events =
-      tui::EventSource::open(co_await asio::this_coro::executor, tui::input_descriptor());
-  RunResult result = co_await run(std::move(events), GameState{}, std::move(terminal));
+  tui::EventSource events = tui::EventSource::open(executor, tui::input_descriptor());
+  events.on_keyboard_flags(
+      [](const tui::KeyboardFlagsReply&) { tui::enable_keyboard_enhancement(); });
+  tui::ConsoleSignals signals(executor);
+  RunResult result = co_await run(std::move(events), GameState{}, std::move(terminal), signals);
   tui::restore();
-  co_return result;
+  co_return TaskOutcome{std::move(result), signals.termination()};
 }
 
 // An exception that escaped, or std::terminate, is reported like a panic.
@@ -51,19 +63,22 @@ std::unique_ptr<asio::io_context> build_runtime() {
 
 int run_main_task() {
   const std::unique_ptr<asio::io_context> runtime = build_runtime();
-  std::optional<RunResult> result;
+  std::optional<TaskOutcome> outcome;
   std::exception_ptr escaped;
-  asio::co_spawn(*runtime, main_task(), [&](std::exception_ptr error, RunResult outcome) {
+  asio::co_spawn(*runtime, main_task(), [&](std::exception_ptr error, TaskOutcome ended) {
     escaped = error;
-    result = std::move(outcome);
+    outcome = std::move(ended);
   });
   runtime->run();
   if (escaped) {
     std::rethrow_exception(escaped);
   }
-  if (!*result) {
-    report::print_error(result->error());
+  if (!outcome->result) {
+    report::print_error(outcome->result.error());
     return EXIT_ERROR;
+  }
+  if (outcome->termination) {
+    tui::end_as_signal(*outcome->termination);
   }
   return EXIT_SUCCESS;
 }

@@ -4,6 +4,7 @@
 #include <asio/steady_timer.hpp>
 #include <asio/this_coro.hpp>
 #include <asio/use_awaitable.hpp>
+#include <optional>
 #include <random>
 
 #include "first_ready.hpp"
@@ -16,42 +17,52 @@ namespace {
 using asio::experimental::awaitable_operators::operator||;
 
 // Waits until a tick is due or an input item is queued and says which one
-// ends the wait. Waiting consumes neither: the tick is taken and the item
-// popped by the caller, so the source that lost keeps what it had.
-asio::awaitable<Source> wait_for_first(const TickSchedule& schedule, asio::steady_timer& timer,
-                                       tui::EventSource& events, std::mt19937& random) {
+// ends the wait; says neither when a signal needs the loop's attention.
+// Waiting consumes nothing: the tick is taken and the item popped by the
+// caller, so the source that lost keeps what it had.
+asio::awaitable<std::optional<Source>> wait_for_first(const TickSchedule& schedule,
+                                                      asio::steady_timer& timer,
+                                                      tui::EventSource& events,
+                                                      tui::ConsoleSignals& signals,
+                                                      std::mt19937& random) {
   for (;;) {
+    if (signals.pending()) {
+      co_return std::nullopt;
+    }
     const bool tick_due = schedule.is_due(TickSchedule::Clock::now());
     if (const auto source = first_ready(tick_due, events.ready(), random)) {
       co_return *source;
     }
     timer.expires_at(schedule.next_due());
-    co_await (timer.async_wait(asio::use_awaitable) || events.wait_ready());
+    co_await (timer.async_wait(asio::use_awaitable) || events.wait_ready() || signals.wait());
   }
 }
 
 }  // namespace
 
-asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Terminal terminal) {
+asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Terminal terminal,
+                               tui::ConsoleSignals& signals) {
   RunResult result;
   {
     asio::steady_timer timer(co_await asio::this_coro::executor);
     TickSchedule schedule(TickSchedule::Clock::now(), TICK_PERIOD);
     std::mt19937 random(std::random_device{}());
-    while (state.running) {
+    while (state.running && !signals.termination()) {
+      if (signals.take_continued()) {
+        terminal.force_full_redraw();
+      }
       const auto drawn = terminal.draw([&state](tui::Frame& frame) { draw_screen(state, frame); });
       if (!drawn) {
         result = std::unexpected(report::Report(drawn.error()));
         break;
       }
-      switch (co_await wait_for_first(schedule, timer, events, random)) {
-        case Source::Tick:
-          schedule.take();
-          state.update();
-          break;
-        case Source::Input:
-          handle_input_item(state, *events.try_next());
-          break;
+      const std::optional<Source> source =
+          co_await wait_for_first(schedule, timer, events, signals, random);
+      if (source == Source::Tick) {
+        schedule.take();
+        state.update();
+      } else if (source == Source::Input) {
+        handle_input_item(state, *events.try_next());
       }
     }
   }  // the tick timer is released here

@@ -7,12 +7,15 @@
 
 #include "game.hpp"
 #include "report/report.hpp"
+#include "tui/terminal/console_signals.hpp"
 #include "tui/terminal/event_source.hpp"
 #include "tui/terminal/terminal.hpp"
 
 using RunResult = std::expected<void, report::Report>;
 
-// Runs until a quit key clears `running` (success) or a frame cannot be
-// drawn (the report of that failure). Before returning it releases the tick
-// timer, then the terminal object, then the event source.
-asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Terminal terminal);
+// Runs until a quit key clears `running` or an ending signal comes (success),
+// or a frame cannot be drawn (the report of that failure). Before returning
+// it releases the tick timer, then the terminal object, then the event source.
+// After a stop and continue, the next frame redraws the whole screen.
+asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Terminal terminal,
+                               tui::ConsoleSignals& signals);

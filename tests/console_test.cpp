@@ -119,6 +119,7 @@ TEST_P(ConsoleModes, SetUpTakesRawModeAndRestoreGivesLineInputEchoAndCtrlCBack) 
             "restored: ICANON=1 ECHO=1 ISIG=1 IEXTEN=1 IXON=1 ICRNL=1 OPOST=1 VMIN=1 VTIME=0\n");
   EXPECT_EQ(run.terminal,
             "\x1b[?1049h"                    // the alternate screen
+            "\x1b[?u\x1b[c"                  // does it speak the keyboard protocol?
             "\x1b[H\x1b[mhi\x1b[m\x1b[?25l"  // one frame, and the cursor hidden
             "\x1b[?25h"                      // the terminal object closed
             "\x1b[?1049l");                  // the normal screen
@@ -148,7 +149,31 @@ TEST(ConsolePanic, RestoresTheConsoleBeforeTheEarlierHookReportsAndShowsTheCurso
   EXPECT_EQ(run.report,
             "hook saw: ICANON=1 ECHO=1 ISIG=1 IEXTEN=1 IXON=1 ICRNL=1 OPOST=1 VMIN=1 VTIME=0 "
             "for boom\nunwound\n");
-  EXPECT_EQ(run.terminal, "\x1b[?1049h\x1b[m\x1b[?25l\x1b[?1049l[report]\x1b[?25h");
+  EXPECT_EQ(run.terminal, "\x1b[?1049h\x1b[?u\x1b[c\x1b[m\x1b[?25l\x1b[?1049l[report]\x1b[?25h");
+}
+
+// The keyboard flags live on the alternate screen's own stack: pushed once
+// the terminal has answered, popped before every leaving, pushed again on
+// every coming back.
+TEST(ConsoleKeyboard, FlagsArePushedOnTheAnswerAndPoppedBeforeEachLeaving) {
+  const ChildRun run = run_on_pty([](int) {
+    Terminal terminal = init();
+    enable_keyboard_enhancement();
+    enable_keyboard_enhancement();  // a second answer changes nothing
+    static_cast<void>(leave_game_mode());
+    static_cast<void>(enter_game_mode());
+    terminal.close();
+    restore();
+    restore();  // nothing left to pop
+  });
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.terminal,
+            "\x1b[?1049h\x1b[?u\x1b[c"  // set-up and the query
+            "\x1b[>11u"                 // the answer came
+            "\x1b[<u\x1b[?1049l"        // a suspend
+            "\x1b[?1049h\x1b[>11u"      // and the continue
+            "\x1b[<u\x1b[?1049l"        // the restore
+            "\x1b[?1049l");
 }
 
 TEST(ConsoleSetUp, WithoutAnyTerminalPanicsAfterTheRestoreHasRun) {

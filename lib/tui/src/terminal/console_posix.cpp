@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "panic/panic.hpp"
@@ -25,6 +26,12 @@ struct ConsoleRecord {
   std::atomic<int> terminal{-1};  // standard input if it is a terminal, else /dev/tty
   termios saved{};                // the mode before the game first took the console
   std::atomic<bool> has_saved{false};
+  // The terminal answered the keyboard protocol query, and whether our
+  // flags are on its stack now. The stack belongs to the alternate screen,
+  // so the flags are pushed on entering it and popped before leaving it.
+  std::atomic<bool> keyboard_protocol{false};
+  std::atomic<bool> keyboard_flags_pushed{false};
+  std::atomic<bool> on_alternate_screen{false};
 };
 
 constinit ConsoleRecord record;
@@ -90,12 +97,38 @@ IoResult<> disable_raw_mode() {
   return set_mode(*fd, mode);
 }
 
-IoResult<> enter_alternate_screen() {
-  return detail::write_all(STDOUT_FILENO, "\x1b[?1049h");
+// Keys with their releases, told apart from their legacy look-alikes:
+// 1 disambiguate, 2 report event types, 8 report all keys as escape codes.
+constexpr std::string_view PUSH_KEYBOARD_FLAGS = "\x1b[>11u";
+constexpr std::string_view POP_KEYBOARD_FLAGS = "\x1b[<u";
+constexpr std::string_view ENTER_ALTERNATE_SCREEN = "\x1b[?1049h";
+constexpr std::string_view LEAVE_ALTERNATE_SCREEN = "\x1b[?1049l";
+
+IoResult<> push_keyboard_flags() {
+  if (IoResult<> written = detail::write_all(STDOUT_FILENO, PUSH_KEYBOARD_FLAGS); !written) {
+    return written;
+  }
+  record.keyboard_flags_pushed.store(true);
+  return {};
 }
 
+IoResult<> enter_alternate_screen() {
+  if (IoResult<> written = detail::write_all(STDOUT_FILENO, ENTER_ALTERNATE_SCREEN); !written) {
+    return written;
+  }
+  record.on_alternate_screen.store(true);
+  return record.keyboard_protocol.load() ? push_keyboard_flags() : IoResult<>{};
+}
+
+// Pops the keyboard flags first, if pushed; the two go out in one write so
+// that nothing can come between them.
 IoResult<> leave_alternate_screen() {
-  return detail::write_all(STDOUT_FILENO, "\x1b[?1049l");
+  record.on_alternate_screen.store(false);
+  if (record.keyboard_flags_pushed.exchange(false)) {
+    static constexpr std::string_view POP_AND_LEAVE = "\x1b[<u\x1b[?1049l";
+    return detail::write_all(STDOUT_FILENO, POP_AND_LEAVE);
+  }
+  return detail::write_all(STDOUT_FILENO, LEAVE_ALTERNATE_SCREEN);
 }
 
 // Game mode as a list of steps, each with its undo. Entering runs the steps
@@ -145,6 +178,38 @@ IoResult<> ignore_broken_pipe() {
   return {};
 }
 
+// A crash must not leave the shell in raw mode on the alternate screen. The
+// handler runs in a broken process, so it only reads the record filled in
+// before and uses async-signal-safe calls: no allocation, lock or format.
+extern "C" void restore_on_fatal_signal(int signal) {
+  const int fd = record.terminal.load();
+  if (fd >= 0 && record.has_saved.load()) {
+    termios mode = record.saved;
+    mode.c_lflag |= ICANON | ECHO | ISIG;
+    ::tcsetattr(fd, TCSANOW, &mode);
+  }
+  if (record.keyboard_flags_pushed.load()) {
+    static_cast<void>(detail::write_all(STDOUT_FILENO, POP_KEYBOARD_FLAGS));
+  }
+  static_cast<void>(detail::write_all(STDOUT_FILENO, "\x1b[?25h\x1b[?1049l"));
+  // The handler was reset to the default action on entry, and the signal
+  // is not blocked inside it, so this ends the process as the signal would.
+  ::raise(signal);
+}
+
+IoResult<> restore_on_fatal_signals() {
+  struct sigaction restoring {};
+  restoring.sa_handler = restore_on_fatal_signal;
+  restoring.sa_flags = SA_RESETHAND | SA_NODEFER;
+  sigemptyset(&restoring.sa_mask);
+  for (const int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+    if (::sigaction(signal, &restoring, nullptr) != 0) {
+      return std::unexpected(last_error());
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 IoResult<> enter_game_mode() {
@@ -167,12 +232,17 @@ IoResult<> leave_game_mode() {
 
 Terminal init() {
   install_restoring_hook();
-  if (IoResult<> ignored = ignore_broken_pipe(); !ignored) {
-    fail_to_initialize(ignored.error());
+  for (IoResult<> (*prepare)() : {ignore_broken_pipe, restore_on_fatal_signals}) {
+    if (IoResult<> prepared = prepare(); !prepared) {
+      fail_to_initialize(prepared.error());
+    }
   }
   if (IoResult<> entered = enter_game_mode(); !entered) {
     fail_to_initialize(entered.error());
   }
+  // Asked for without waiting: the answer arrives as input, and a terminal
+  // that does not know the protocol answers only the attributes request.
+  static_cast<void>(detail::write_all(STDOUT_FILENO, "\x1b[?u\x1b[c"));
   IoResult<Terminal> terminal =
       Terminal::create(std::make_unique<AnsiBackend>(STDOUT_FILENO, record.terminal.load()));
   if (!terminal) {
@@ -191,6 +261,14 @@ void restore() noexcept {
   } catch (...) {
     std::fputs("Failed to restore terminal\n", stderr);
   }
+}
+
+void enable_keyboard_enhancement() {
+  if (record.keyboard_protocol.exchange(true) || record.keyboard_flags_pushed.load() ||
+      !record.on_alternate_screen.load()) {
+    return;
+  }
+  static_cast<void>(push_keyboard_flags());
 }
 
 ConsoleHandle input_descriptor() {

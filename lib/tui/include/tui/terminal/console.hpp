@@ -34,6 +34,11 @@ void restore() noexcept;
 IoResult<> enter_game_mode();
 IoResult<> leave_game_mode();
 
+// Called when the terminal answers that it speaks the kitty keyboard
+// protocol: from then on keys arrive with their releases and modifiers told
+// apart, while the game has the alternate screen. Later calls do nothing.
+void enable_keyboard_enhancement();
+
 // The controlling terminal's input, for the event source to read; it is
 // opened by the first of init, enter_game_mode and restore, and kept open.
 // Before that there is none (-1 on POSIX).

@@ -1,0 +1,52 @@
+// The signals a program that owns the console must answer: requests to end
+// (SIGTERM, SIGHUP, SIGINT, SIGQUIT) and job control (SIGTSTP, SIGCONT).
+//
+// They are caught on the Asio reactor, not in a signal handler, so that the
+// program can end or pause through its ordinary code: an ending signal is
+// recorded for the main loop to finish on, and a stop request gives the
+// console back, stops the process and takes the console over again when it
+// continues.
+#pragma once
+
+#include <asio/any_io_executor.hpp>
+#include <asio/awaitable.hpp>
+#include <memory>
+#include <optional>
+
+namespace tui {
+
+class ConsoleSignals {
+ public:
+  explicit ConsoleSignals(const asio::any_io_executor& executor);
+  ConsoleSignals(ConsoleSignals&&) noexcept = default;
+  ConsoleSignals& operator=(ConsoleSignals&&) noexcept = default;
+  ConsoleSignals(const ConsoleSignals&) = delete;
+  ConsoleSignals& operator=(const ConsoleSignals&) = delete;
+  ~ConsoleSignals();
+
+  // The first ending signal received, if any.
+  [[nodiscard]] std::optional<int> termination() const;
+
+  // True once after each time the process continued from a stop: the
+  // console was someone else's meanwhile, so the screen must be drawn anew.
+  [[nodiscard]] bool take_continued();
+
+  // True when an ending signal came or a continue is not yet taken.
+  [[nodiscard]] bool pending() const;
+
+  // Completes once pending() holds, or when the waiting coroutine is cancelled.
+  asio::awaitable<void> wait();
+
+  // Stops catching these signals: their default actions are back.
+  void close();
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+};
+
+// Ends the process as `signal` does by default, for a program that caught it
+// to shut down first. Falls back to the shell's 128 + signal status.
+[[noreturn]] void end_as_signal(int signal);
+
+}  // namespace tui
