@@ -6,6 +6,7 @@
 #include <asio/use_awaitable.hpp>
 #include <optional>
 #include <random>
+#include <variant>
 
 #include "first_ready.hpp"
 #include "input.hpp"
@@ -62,7 +63,13 @@ asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Te
         schedule.take();
         state.update();
       } else if (source == Source::Input) {
-        handle_input_item(state, *events.try_next());
+        const tui::InputItem item = *events.try_next();
+        // Nothing can reach the game once the terminal has gone away.
+        if (std::holds_alternative<tui::EndOfInput>(item)) {
+          result = std::unexpected(report::Report("the terminal's input ended"));
+          break;
+        }
+        handle_input_item(state, item);
       }
     }
   }  // the tick timer is released here

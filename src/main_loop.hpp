@@ -14,7 +14,8 @@
 using RunResult = std::expected<void, report::Report>;
 
 // Runs until a quit key clears `running` or an ending signal comes (success),
-// or a frame cannot be drawn (the report of that failure). Before returning
+// or a frame cannot be drawn or the terminal's input ends (the report of
+// that failure). Before returning
 // it releases the tick timer, then the terminal object, then the event source.
 // After a stop and continue, the next frame redraws the whole screen.
 asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Terminal terminal,
