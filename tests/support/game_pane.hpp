@@ -1,0 +1,31 @@
+// The game as its pseudo-terminal shows it: the screen a console fed its
+// output would show, and whether the terminal is the game's or given back.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pty_process.hpp"
+
+namespace testing_support {
+
+// The rows a console of `size`, blank at first, shows after `output`.
+std::vector<std::string> screen_rows(std::string_view output, TerminalSize size);
+
+// Whether a console of `size` that was blank before byte `since` of the
+// game's output shows `text` in some row.
+bool shows_text(const PtyProcess& game, TerminalSize size, std::string_view text,
+                std::uint64_t since = 0);
+
+// Reads the game's output until its screen shows `text`.
+bool wait_for_screen_text(PtyProcess& game, TerminalSize size, std::string_view text,
+                          std::uint64_t since = 0,
+                          std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+// The normal screen, a visible cursor, and line input, echo and signal keys.
+void expect_terminal_given_back(const PtyProcess& game);
+// The alternate screen, a hidden cursor and raw input.
+void expect_terminal_taken(const PtyProcess& game);
+
+}  // namespace testing_support

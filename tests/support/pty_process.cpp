@@ -1,0 +1,367 @@
+#include "pty_process.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Everything from here to the exec runs in a forked copy of the test, so it
+// keeps to async-signal-safe calls.
+
+// The test runner's signal mask and ignored signals would be inherited
+// through exec and change how the program meets its signals.
+void reset_signals() {
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  for (int signal = 1; signal < NSIG; ++signal) {
+    if (signal != SIGKILL && signal != SIGSTOP) {
+      ::sigaction(signal, &fallback, nullptr);
+    }
+  }
+  sigset_t none{};
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+void prepare_child(const char* stderr_path) {
+  reset_signals();
+  // The fatal-signal tests must not leave core files behind.
+  const rlimit no_core{0, 0};
+  ::setrlimit(RLIMIT_CORE, &no_core);
+  if (stderr_path != nullptr) {
+    const int fd = ::open(stderr_path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0) {
+      ::_exit(126);
+    }
+  }
+}
+
+[[noreturn]] void exec_program(const char* binary) {
+  char* const argv[] = {const_cast<char*>(binary), nullptr};
+  ::execv(binary, argv);
+  ::_exit(127);
+}
+
+// Ends this process the way `status` says the program ended.
+[[noreturn]] void pass_on(int status) {
+  if (WIFSIGNALED(status)) {
+    const int signal = WTERMSIG(status);
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    ::sigaction(signal, &fallback, nullptr);
+    ::kill(::getpid(), signal);
+    ::_exit(128 + signal);
+  }
+  ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 125);
+}
+
+// The job's parent: starts the program in a process group of its own that
+// owns the terminal, tells the test its pid, and waits for it without
+// reacting to its stops, as a shell's job stays in the foreground.
+[[noreturn]] void run_job(const char* binary, int pid_pipe) {
+  const pid_t program = ::fork();
+  if (program < 0) {
+    ::_exit(125);
+  }
+  if (program == 0) {
+    ::setpgid(0, 0);
+    // A process outside the foreground group may only take the terminal
+    // while it ignores SIGTTOU.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    struct sigaction fallback = ignore;
+    fallback.sa_handler = SIG_DFL;
+    ::sigaction(SIGTTOU, &ignore, nullptr);
+    ::tcsetpgrp(STDIN_FILENO, ::getpid());
+    ::sigaction(SIGTTOU, &fallback, nullptr);
+    exec_program(binary);
+  }
+  ::setpgid(program, program);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGHUP, &ignore, nullptr);
+  static_cast<void>(::write(pid_pipe, &program, sizeof program));
+  ::close(pid_pipe);
+  int status = 0;
+  while (::waitpid(program, &status, 0) < 0) {
+    if (errno != EINTR) {
+      ::_exit(125);
+    }
+  }
+  pass_on(status);
+}
+
+pid_t read_pid(int fd) {
+  pid_t pid = -1;
+  ssize_t n = 0;
+  do {
+    n = ::read(fd, &pid, sizeof pid);
+  } while (n < 0 && errno == EINTR);
+  return n == sizeof pid ? pid : -1;
+}
+
+std::string read_text_file(const std::string& path) {
+  std::ifstream file(path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const LaunchOptions& options) {
+  std::array<int, 2> pid_pipe{-1, -1};
+  if (options.launch == Launch::Job && ::pipe2(pid_pipe.data(), O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe2 failed");
+  }
+  const char* stderr_path = options.stderr_path.empty() ? nullptr : options.stderr_path.c_str();
+  winsize window{};
+  window.ws_col = size.width;
+  window.ws_row = size.height;
+  child_ = ::forkpty(&master_, nullptr, nullptr, &window);
+  if (child_ < 0) {
+    throw std::runtime_error("forkpty failed");
+  }
+  if (child_ == 0) {
+    prepare_child(stderr_path);
+    if (options.launch == Launch::Job) {
+      ::close(pid_pipe[0]);
+      run_job(binary.c_str(), pid_pipe[1]);
+    }
+    exec_program(binary.c_str());
+  }
+  ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+  ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+  program_ = child_;
+  if (options.launch == Launch::Job) {
+    ::close(pid_pipe[1]);
+    program_ = read_pid(pid_pipe[0]);
+    ::close(pid_pipe[0]);
+    if (program_ < 0) {
+      throw std::runtime_error("the job did not start");
+    }
+  }
+}
+
+PtyProcess::~PtyProcess() {
+  if (!try_wait()) {
+    ::kill(program_, SIGKILL);
+    ::kill(child_, SIGKILL);
+    int status = 0;
+    while (::waitpid(child_, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  if (master_ >= 0) {
+    ::close(master_);
+  }
+}
+
+void PtyProcess::keep(std::string_view bytes) {
+  output_.append(bytes);
+  output_total_ += bytes.size();
+  if (output_.size() > 2 * KEPT_OUTPUT) {
+    output_.erase(0, output_.size() - KEPT_OUTPUT);
+  }
+}
+
+void PtyProcess::read_available() {
+  if (master_ < 0) {
+    return;
+  }
+  std::array<char, 65536> chunk{};
+  for (;;) {
+    const ssize_t n = ::read(master_, chunk.data(), chunk.size());
+    if (n > 0) {
+      keep({chunk.data(), static_cast<std::size_t>(n)});
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return;  // nothing waiting, or EIO once no one holds the terminal any more
+    }
+  }
+}
+
+void PtyProcess::read_for(milliseconds limit, const std::function<bool()>& done) {
+  const auto give_up = Clock::now() + limit;
+  for (;;) {
+    read_available();
+    if (done() || Clock::now() >= give_up) {
+      return;
+    }
+    if (master_ < 0) {
+      std::this_thread::sleep_for(milliseconds(10));
+      continue;
+    }
+    pollfd watch{master_, POLLIN, 0};
+    // A master whose slave is closed reports a hang-up at once, every time.
+    if (::poll(&watch, 1, 20) > 0 && (watch.revents & POLLHUP) != 0) {
+      std::this_thread::sleep_for(milliseconds(10));
+    }
+  }
+}
+
+bool PtyProcess::write(std::string_view bytes, milliseconds limit) {
+  const auto give_up = Clock::now() + limit;
+  while (!bytes.empty()) {
+    if (master_ < 0 || Clock::now() >= give_up) {
+      return false;
+    }
+    pollfd watch{master_, POLLIN | POLLOUT, 0};
+    if (::poll(&watch, 1, 100) < 0 && errno != EINTR) {
+      return false;
+    }
+    if ((watch.revents & POLLIN) != 0) {
+      read_available();
+    }
+    if ((watch.revents & POLLOUT) != 0) {
+      const std::size_t size = std::min<std::size_t>(bytes.size(), 65536);
+      const ssize_t n = ::write(master_, bytes.data(), size);
+      if (n > 0) {
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+      } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        return false;
+      }
+    } else if ((watch.revents & (POLLHUP | POLLERR)) != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void PtyProcess::drain_for(milliseconds duration) {
+  read_for(duration, [] { return false; });
+}
+
+bool PtyProcess::wait_for_output(const std::function<bool(std::string_view)>& done,
+                                 std::uint64_t since, milliseconds limit) {
+  const auto holds = [&] { return done(output_since(since)); };
+  read_for(limit, holds);
+  return holds();
+}
+
+bool PtyProcess::wait_for_text(std::string_view text, std::uint64_t since, milliseconds limit) {
+  return wait_for_output(
+      [text](std::string_view output) { return output.find(text) != std::string_view::npos; },
+      since, limit);
+}
+
+std::string_view PtyProcess::output_since(std::uint64_t since) const {
+  const std::uint64_t kept_from = output_total_ - output_.size();
+  const std::uint64_t skip = since > kept_from ? since - kept_from : 0;
+  return std::string_view(output_).substr(std::min<std::size_t>(skip, output_.size()));
+}
+
+void PtyProcess::resize(TerminalSize size) const {
+  winsize window{};
+  window.ws_col = size.width;
+  window.ws_row = size.height;
+  if (::ioctl(master_, TIOCSWINSZ, &window) != 0) {
+    throw std::runtime_error("TIOCSWINSZ failed");
+  }
+}
+
+termios PtyProcess::terminal_modes() const {
+  termios modes{};
+  if (::tcgetattr(master_, &modes) != 0) {
+    throw std::runtime_error("tcgetattr on the master failed");
+  }
+  return modes;
+}
+
+void PtyProcess::close_master() {
+  if (master_ >= 0) {
+    ::close(master_);
+    master_ = -1;
+  }
+}
+
+std::optional<int> PtyProcess::try_wait() {
+  if (!status_) {
+    int status = 0;
+    if (::waitpid(child_, &status, WNOHANG) == child_) {
+      status_ = status;
+    }
+  }
+  return status_;
+}
+
+std::optional<int> PtyProcess::wait_exit(milliseconds limit) {
+  read_for(limit, [this] { return try_wait().has_value(); });
+  if (status_) {
+    read_available();  // what the program wrote last is still in the terminal
+  }
+  return status_;
+}
+
+ConsoleState last_console_state(std::string_view output) {
+  const auto last = [output](std::string_view on, std::string_view off) -> std::optional<bool> {
+    const std::size_t at_on = output.rfind(on);
+    const std::size_t at_off = output.rfind(off);
+    if (at_on == std::string_view::npos && at_off == std::string_view::npos) {
+      return std::nullopt;
+    }
+    return at_off == std::string_view::npos || (at_on != std::string_view::npos && at_on > at_off);
+  };
+  return {last("\x1b[?1049h", "\x1b[?1049l"), last("\x1b[?25h", "\x1b[?25l")};
+}
+
+bool is_cooked(const termios& modes) {
+  const tcflag_t cooked = ICANON | ECHO | ISIG;
+  return (modes.c_lflag & cooked) == cooked;
+}
+
+std::optional<ProcessStat> process_stat(pid_t pid) {
+  const std::string stat = read_text_file("/proc/" + std::to_string(pid) + "/stat");
+  // The command name is in parentheses and may hold spaces itself.
+  const std::size_t name_end = stat.rfind(')');
+  if (name_end == std::string::npos) {
+    return std::nullopt;
+  }
+  std::istringstream fields(stat.substr(name_end + 1));
+  std::vector<std::string> after_name;
+  for (std::string field; fields >> field;) {
+    after_name.push_back(field);
+  }
+  // From the state (field 3) on: utime and stime are fields 14 and 15.
+  if (after_name.size() < 13) {
+    return std::nullopt;
+  }
+  const double ticks = std::stod(after_name[11]) + std::stod(after_name[12]);
+  return ProcessStat{after_name[0][0],
+                     std::chrono::duration<double>(ticks / double(::sysconf(_SC_CLK_TCK)))};
+}
+
+std::optional<std::uint64_t> peak_memory(pid_t pid) {
+  std::istringstream status(read_text_file("/proc/" + std::to_string(pid) + "/status"));
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmHWM:")) {
+      return std::stoull(line.substr(6)) * 1024;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace testing_support
