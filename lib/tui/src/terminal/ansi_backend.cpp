@@ -1,11 +1,9 @@
 #include "tui/terminal/ansi_backend.hpp"
 
-#include <sys/ioctl.h>
-
 #include <string_view>
+#include <utility>
 
 #include "terminal/ansi_encoder.hpp"
-#include "terminal/fd_write.hpp"
 
 namespace tui {
 namespace {
@@ -15,22 +13,18 @@ constexpr std::string_view END_SYNC = "\x1b[?2026l";
 
 }  // namespace
 
-AnsiBackend::AnsiBackend(int output, int size_source)
-    : output_(output),
-      size_source_(size_source),
-      encoder_(std::make_unique<detail::AnsiEncoder>()) {
+AnsiBackend::AnsiBackend(std::unique_ptr<Console> console)
+    : console_(std::move(console)), encoder_(std::make_unique<detail::AnsiEncoder>()) {
   pending_.reserve(2 * SYNC_THRESHOLD);
 }
 
 AnsiBackend::~AnsiBackend() = default;
 
 IoResult<Size> AnsiBackend::size() {
-  winsize window{};
-  if (::ioctl(size_source_, TIOCGWINSZ, &window) != 0) {
-    return std::unexpected(detail::last_error());
+  IoResult<Size> size = console_->size();
+  if (size) {
+    encoder_->set_screen_size(*size);
   }
-  const Size size{window.ws_col, window.ws_row};
-  encoder_->set_screen_size(size);
   return size;
 }
 
@@ -62,7 +56,7 @@ IoResult<> AnsiBackend::flush() {
     pending_.insert(0, BEGIN_SYNC);
     pending_ += END_SYNC;
   }
-  const IoResult<> written = detail::write_all(output_, pending_);
+  const IoResult<> written = console_->write(pending_);
   if (written) {
     bytes_written_ += pending_.size();
   } else {

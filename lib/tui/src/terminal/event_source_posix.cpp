@@ -7,22 +7,15 @@
 #include <array>
 #include <asio/posix/stream_descriptor.hpp>
 #include <asio/signal_set.hpp>
-#include <asio/steady_timer.hpp>
-#include <chrono>
 #include <csignal>
-#include <deque>
 #include <utility>
 
 #include "panic/panic.hpp"
-#include "terminal/wakeup.hpp"
+#include "terminal/input_queue.hpp"
 #include "tui/terminal/event_source.hpp"
 
 namespace tui {
 namespace {
-
-// How long the rest of a sequence split across reads (as over SSH) may take
-// before what came is taken as it stands: a lone ESC becomes the Esc key.
-constexpr std::chrono::milliseconds GRACE_PERIOD{20};
 
 // Asio puts every descriptor it waits on into non-blocking mode. Standard
 // input shares its open file with standard output and with the shell that
@@ -52,136 +45,87 @@ bool terminal_gone(const std::error_code& error) {
          error == std::errc::no_such_device_or_address || error == std::errc::bad_file_descriptor;
 }
 
-}  // namespace
+// Reads the terminal's bytes into the queue and turns SIGWINCH into resize events.
+class TerminalReader final : public detail::ConsoleReader,
+                             public std::enable_shared_from_this<TerminalReader> {
+ public:
+  TerminalReader(const asio::any_io_executor& executor, int terminal, int reader,
+                 std::shared_ptr<detail::InputQueue> queue)
+      : input_(terminal),
+        descriptor_(executor, reader),
+        resizes_(executor, SIGWINCH),
+        queue_(std::move(queue)) {}
 
-struct EventSource::State : std::enable_shared_from_this<State> {
-  State(const asio::any_io_executor& executor, int terminal, int reader)
-      : input(terminal),
-        descriptor(executor, reader),
-        resizes(executor, SIGWINCH),
-        grace(executor),
-        wakeup(executor) {}
+  void resume() override { read_more(); }
 
-  int input;  // the terminal itself: asked for its size, never closed here
-  asio::posix::stream_descriptor descriptor;
-  asio::signal_set resizes;
-  asio::steady_timer grace;
-  detail::Wakeup wakeup;  // tells a waiting consumer that an item came
-  InputDecoder decoder;
-  std::vector<Decoded> decoded;
-  std::deque<InputItem> queue;
-  std::array<char, 4096> chunk{};
-  std::function<void(const KeyboardFlagsReply&)> on_keyboard_flags;
-  bool reading = false;
-  bool ended = false;  // the end of input was queued: nothing follows it
-  bool closed = false;
-  unsigned grace_round = 0;  // tells a stale grace expiry from the current one
-
-  void push(InputItem item) {
-    queue.push_back(std::move(item));
-    wakeup.notify();
-  }
-
-  void deliver_decoded() {
-    for (Decoded& item : decoded) {
-      if (auto* event = std::get_if<Event>(&item)) {
-        push(std::move(*event));
-      } else if (const auto* flags = std::get_if<KeyboardFlagsReply>(&item)) {
-        if (on_keyboard_flags) {
-          on_keyboard_flags(*flags);
-        }
-      }
-    }
-    decoded.clear();
+  void stop() override {
+    stopped_ = true;
+    std::error_code ignored;
+    descriptor_.close(ignored);  // our own open of the terminal
+    resizes_.cancel(ignored);
   }
 
   void read_more() {
-    if (closed || ended || reading || queue.size() >= MAX_QUEUED) {
+    if (stopped_ || reading_ || queue_->room() == 0) {
       return;
     }
-    reading = true;
+    reading_ = true;
     // A byte decodes to at most one item, so a read no longer than the room
     // left cannot overfill the queue.
-    const std::size_t room = std::min(chunk.size(), MAX_QUEUED - queue.size());
-    descriptor.async_read_some(asio::buffer(chunk.data(), room),
-                               [self = shared_from_this()](std::error_code error, std::size_t n) {
-                                 self->reading = false;
-                                 self->on_read(error, n);
-                               });
+    const std::size_t room = std::min(chunk_.size(), queue_->room());
+    descriptor_.async_read_some(asio::buffer(chunk_.data(), room),
+                                [self = shared_from_this()](std::error_code error, std::size_t n) {
+                                  self->reading_ = false;
+                                  self->on_read(error, n);
+                                });
   }
 
+  void watch_resizes() {
+    resizes_.async_wait([self = shared_from_this()](std::error_code error, int) {
+      if (error || self->stopped_) {
+        return;
+      }
+      if (const std::optional<Resize> size = window_size(self->input_)) {
+        self->queue_->push(*size);
+      }
+      self->watch_resizes();
+    });
+  }
+
+ private:
   void on_read(const std::error_code& error, std::size_t n) {
-    if (closed) {
+    if (stopped_) {
       return;
     }
     if (error && error != asio::error::interrupted && error != asio::error::try_again) {
       end_with(error);
       return;
     }
-    ++grace_round;
-    decoder.feed({chunk.data(), n}, decoded);
-    deliver_decoded();
-    if (decoder.holding()) {
-      start_grace();
-    }
+    queue_->feed({chunk_.data(), n});
     read_more();
   }
 
   // A terminal that hung up keeps reporting the same failure at once, so
-  // reading stops there: the end is queued once, and no wait ever wakes again.
+  // reading stops there.
   void end_with(const std::error_code& error) {
-    if (!terminal_gone(error)) {
-      push(InputError{error});
-      read_more();
+    if (terminal_gone(error)) {
+      queue_->end();
       return;
     }
-    decoder.flush(decoded);
-    deliver_decoded();
-    push(EndOfInput{});
-    ended = true;
+    queue_->push(InputError{error});
+    read_more();
   }
 
-  void start_grace() {
-    grace.expires_after(GRACE_PERIOD);
-    grace.async_wait([self = shared_from_this(), round = grace_round](std::error_code error) {
-      if (!error && !self->closed && round == self->grace_round) {
-        self->decoder.flush(self->decoded);
-        self->deliver_decoded();
-      }
-    });
-  }
-
-  void watch_resizes() {
-    resizes.async_wait([self = shared_from_this()](std::error_code error, int) {
-      if (error || self->closed) {
-        return;
-      }
-      if (const std::optional<Resize> size = window_size(self->input)) {
-        self->push(*size);
-      }
-      self->watch_resizes();
-    });
-  }
-
-  void stop() {
-    if (closed) {
-      return;
-    }
-    closed = true;
-    std::error_code ignored;
-    descriptor.close(ignored);  // our own open of the terminal
-    resizes.cancel(ignored);
-    grace.cancel();
-    wakeup.notify();
-    queue.clear();
-  }
+  int input_;  // the terminal itself: asked for its size, never closed here
+  asio::posix::stream_descriptor descriptor_;
+  asio::signal_set resizes_;
+  std::shared_ptr<detail::InputQueue> queue_;
+  std::array<char, 4096> chunk_{};
+  bool reading_ = false;
+  bool stopped_ = false;
 };
 
-EventSource::EventSource(std::shared_ptr<State> state) : state_(std::move(state)) {}
-
-EventSource::~EventSource() {
-  close();
-}
+}  // namespace
 
 EventSource EventSource::open(const asio::any_io_executor& executor, ConsoleHandle input) {
   if (input < 0) {
@@ -191,43 +135,11 @@ EventSource EventSource::open(const asio::any_io_executor& executor, ConsoleHand
   if (reader < 0) {
     panic::panic("reader source not set");
   }
-  auto state = std::make_shared<State>(executor, input, reader);
-  state->read_more();
-  state->watch_resizes();
-  return EventSource(std::move(state));
-}
-
-bool EventSource::ready() const {
-  return state_ && !state_->queue.empty();
-}
-
-std::optional<InputItem> EventSource::try_next() {
-  if (!ready()) {
-    return std::nullopt;
-  }
-  InputItem item = std::move(state_->queue.front());
-  state_->queue.pop_front();
-  state_->read_more();  // a full queue had paused reading
-  return item;
-}
-
-asio::awaitable<void> EventSource::wait_ready() {
-  const std::shared_ptr<State> state = state_;
-  if (state) {
-    co_await state->wakeup.wait_until([&] { return state->closed || !state->queue.empty(); });
-  }
-}
-
-void EventSource::on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback) {
-  if (state_) {
-    state_->on_keyboard_flags = std::move(callback);
-  }
-}
-
-void EventSource::close() {
-  if (state_) {
-    state_->stop();
-  }
+  auto queue = std::make_shared<detail::InputQueue>(executor);
+  auto terminal = std::make_shared<TerminalReader>(executor, input, reader, queue);
+  terminal->read_more();
+  terminal->watch_resizes();
+  return EventSource(std::make_shared<State>(State{std::move(queue), std::move(terminal)}));
 }
 
 }  // namespace tui

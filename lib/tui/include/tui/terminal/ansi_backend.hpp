@@ -1,4 +1,5 @@
-// A back end for consoles that speak ANSI escape sequences (POSIX terminals).
+// A back end for consoles that speak ANSI escape sequences (POSIX terminals,
+// and Windows consoles with virtual terminal processing on).
 //
 // Each frame is encoded into one byte buffer and handed to the console in a
 // single write at flush. The encoder spends as few bytes as it can: it knows
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "tui/terminal/backend.hpp"
 
@@ -25,9 +27,27 @@ class AnsiBackend final : public Backend {
   // is wrapped in synchronized output to keep it from showing half drawn.
   static constexpr std::size_t SYNC_THRESHOLD = 4096;
 
+  // Where the bytes go and where the window size comes from: what differs
+  // between the platforms.
+  class Console {
+   public:
+    virtual ~Console() = default;
+    // The window's size in cells.
+    virtual IoResult<Size> size() = 0;
+    // Every byte, or the failure.
+    virtual IoResult<> write(std::string_view bytes) = 0;
+  };
+
+  explicit AnsiBackend(std::unique_ptr<Console> console);
+#if defined(_WIN32)
+  // Writes to the `output` handle and asks the console screen buffer
+  // `size_source` for the window size. Neither handle is closed.
+  AnsiBackend(void* output, void* size_source);
+#else
   // Writes to `output` and asks `size_source` (the controlling terminal; the
   // output may be a pipe) for the window size. Neither descriptor is closed.
   AnsiBackend(int output, int size_source);
+#endif
   ~AnsiBackend() override;
   AnsiBackend(const AnsiBackend&) = delete;
   AnsiBackend& operator=(const AnsiBackend&) = delete;
@@ -41,11 +61,12 @@ class AnsiBackend final : public Backend {
   IoResult<> flush() override;
 
   // Every byte that reached the output so far.
-  std::uint64_t bytes_written() const { return bytes_written_; }
+  std::uint64_t bytes_written() const {
+    return bytes_written_;
+  }
 
  private:
-  int output_;
-  int size_source_;
+  std::unique_ptr<Console> console_;
   std::string pending_;
   std::unique_ptr<detail::AnsiEncoder> encoder_;
   std::uint64_t bytes_written_ = 0;

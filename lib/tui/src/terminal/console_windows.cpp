@@ -1,0 +1,312 @@
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "panic/panic.hpp"
+#include "terminal/windows_console.hpp"
+#include "tui/terminal/ansi_backend.hpp"
+#include "tui/terminal/console.hpp"
+
+namespace tui {
+namespace {
+
+// All that giving the console back needs, as plain data that is filled in
+// before anyone could need it: a console control handler and a crash filter
+// run on other threads and read it too.
+struct ConsoleRecord {
+  std::atomic<HANDLE> input{nullptr};   // standard input if it is a console, else CONIN$
+  std::atomic<HANDLE> screen{nullptr};  // standard output if it is a console, else CONOUT$
+  std::atomic<DWORD> saved_input_mode{0};
+  std::atomic<bool> has_saved_input{false};
+  std::atomic<DWORD> saved_output_mode{0};
+  std::atomic<UINT> saved_code_page{0};
+  std::atomic<bool> has_saved_output{false};
+};
+
+constinit ConsoleRecord record;
+
+using detail::last_error;
+
+constexpr std::string_view ENTER_ALTERNATE_SCREEN = "\x1b[?1049h";
+constexpr std::string_view LEAVE_ALTERNATE_SCREEN = "\x1b[?1049l";
+
+bool is_console(HANDLE handle) {
+  DWORD mode = 0;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+         ::GetConsoleMode(handle, &mode) != 0;
+}
+
+// Standard input or output if it is the console, else the console itself,
+// as /dev/tty stands in for a redirected standard input on POSIX.
+IoResult<HANDLE> console_handle(std::atomic<HANDLE>& slot, DWORD standard, const wchar_t* device) {
+  if (HANDLE known = slot.load(); known != nullptr) {
+    return known;
+  }
+  HANDLE handle = ::GetStdHandle(standard);
+  if (!is_console(handle)) {
+    handle = ::CreateFileW(device, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      return std::unexpected(last_error());
+    }
+  }
+  slot.store(handle);
+  return handle;
+}
+
+IoResult<HANDLE> console_input() {
+  return console_handle(record.input, STD_INPUT_HANDLE, L"CONIN$");
+}
+
+IoResult<HANDLE> console_output() {
+  return console_handle(record.screen, STD_OUTPUT_HANDLE, L"CONOUT$");
+}
+
+HANDLE standard_output() {
+  return ::GetStdHandle(STD_OUTPUT_HANDLE);
+}
+
+IoResult<> set_mode(HANDLE console, DWORD mode) {
+  if (::SetConsoleMode(console, mode) == 0) {
+    return std::unexpected(last_error());
+  }
+  return {};
+}
+
+IoResult<DWORD> get_mode(HANDLE console) {
+  DWORD mode = 0;
+  if (::GetConsoleMode(console, &mode) == 0) {
+    return std::unexpected(last_error());
+  }
+  return mode;
+}
+
+// What ends line input, echo and Ctrl+C as a signal: keys come one record
+// at a time. Virtual terminal input goes too, since it would turn keys into
+// escape sequences inside the records; window size changes come as records.
+constexpr DWORD COOKED_INPUT = ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT;
+
+IoResult<> enable_raw_mode() {
+  const IoResult<HANDLE> input = console_input();
+  if (!input) {
+    return std::unexpected(input.error());
+  }
+  const IoResult<DWORD> mode = get_mode(*input);
+  if (!mode) {
+    return std::unexpected(mode.error());
+  }
+  // Entering again must not take the game's own mode for the one to give back.
+  if (!record.has_saved_input.load()) {
+    record.saved_input_mode.store(*mode);
+    record.has_saved_input.store(true);
+  }
+  return set_mode(*input,
+                  (*mode & ~(COOKED_INPUT | ENABLE_VIRTUAL_TERMINAL_INPUT)) | ENABLE_WINDOW_INPUT);
+}
+
+IoResult<> disable_raw_mode() {
+  const IoResult<HANDLE> input = console_input();
+  if (!input) {
+    return std::unexpected(input.error());
+  }
+  DWORD mode = record.saved_input_mode.load();
+  if (!record.has_saved_input.load()) {
+    const IoResult<DWORD> current = get_mode(*input);
+    if (!current) {
+      return std::unexpected(current.error());
+    }
+    mode = *current;
+  }
+  // A console that came to us without line input, echo or Ctrl+C gets them all the same.
+  return set_mode(*input, mode | COOKED_INPUT);
+}
+
+// The encoder moves down with line feeds that keep the column, as on a
+// POSIX terminal with output processing off; without this flag a line feed
+// also returns the carriage. Consoles that do not know it still get VT.
+IoResult<> enable_virtual_terminal(HANDLE screen, DWORD mode) {
+  const DWORD vt = mode | ENABLE_PROCESSED_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING;
+  if (::SetConsoleMode(screen, vt | DISABLE_NEWLINE_AUTO_RETURN) != 0) {
+    return {};
+  }
+  return set_mode(screen, vt);
+}
+
+// The alternate screen is a VT sequence, so on Windows it comes with the
+// output mode that reads VT, and leaves before that mode is given back.
+IoResult<> enter_alternate_screen() {
+  const IoResult<HANDLE> screen = console_output();
+  if (!screen) {
+    return std::unexpected(screen.error());
+  }
+  const IoResult<DWORD> mode = get_mode(*screen);
+  if (!mode) {
+    return std::unexpected(mode.error());
+  }
+  if (!record.has_saved_output.load()) {
+    record.saved_output_mode.store(*mode);
+    record.saved_code_page.store(::GetConsoleOutputCP());
+    record.has_saved_output.store(true);
+  }
+  if (IoResult<> vt = enable_virtual_terminal(*screen, *mode); !vt) {
+    return vt;
+  }
+  // Every frame is UTF-8.
+  if (::SetConsoleOutputCP(CP_UTF8) == 0) {
+    return std::unexpected(last_error());
+  }
+  return detail::write_all(standard_output(), ENTER_ALTERNATE_SCREEN);
+}
+
+IoResult<> leave_alternate_screen() {
+  const IoResult<HANDLE> screen = console_output();
+  if (!screen) {
+    return std::unexpected(screen.error());
+  }
+  const IoResult<DWORD> mode = get_mode(*screen);
+  if (!mode) {
+    return std::unexpected(mode.error());
+  }
+  // Without VT processing the sequence would show as text.
+  if ((*mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0) {
+    if (IoResult<> left = detail::write_all(standard_output(), LEAVE_ALTERNATE_SCREEN); !left) {
+      return left;
+    }
+  }
+  if (!record.has_saved_output.load()) {
+    return {};
+  }
+  if (::SetConsoleOutputCP(record.saved_code_page.load()) == 0) {
+    return std::unexpected(last_error());
+  }
+  return set_mode(*screen, record.saved_output_mode.load());
+}
+
+// Game mode as a list of steps, each with its undo, run as on POSIX: the
+// undos all run, in the list's order, the input mode first.
+struct ModeStep {
+  IoResult<> (*enter)();
+  IoResult<> (*leave)();
+};
+
+constexpr std::array<ModeStep, 2> GAME_MODE{{
+    {enable_raw_mode, disable_raw_mode},
+    {enter_alternate_screen, leave_alternate_screen},
+}};
+
+std::string describe(std::error_code error) {
+  return error.message() + " (os error " + std::to_string(error.value()) + ")";
+}
+
+[[noreturn]] void fail_to_initialize(std::error_code error) {
+  panic::panic("failed to initialize terminal: " + describe(error));
+}
+
+void install_restoring_hook() {
+  panic::Hook previous = panic::take_hook();
+  panic::set_hook([previous = std::move(previous)](const panic::PanicInfo& info) {
+    restore();
+    if (previous) {
+      previous(info);
+    }
+  });
+}
+
+// A crash must not leave the console without line input on the alternate
+// screen. The process is broken here, so only the record and plain console
+// calls are used: no allocation and no lock.
+void restore_after_crash() {
+  if (HANDLE input = record.input.load(); input != nullptr && record.has_saved_input.load()) {
+    ::SetConsoleMode(input, record.saved_input_mode.load() | COOKED_INPUT);
+  }
+  if (HANDLE screen = record.screen.load(); screen != nullptr && record.has_saved_output.load()) {
+    static_cast<void>(detail::write_all(standard_output(), "\x1b[?25h\x1b[?1049l"));
+    ::SetConsoleOutputCP(record.saved_code_page.load());
+    ::SetConsoleMode(screen, record.saved_output_mode.load());
+  }
+}
+
+LONG WINAPI restore_on_unhandled_exception(EXCEPTION_POINTERS*) {
+  restore_after_crash();
+  return EXCEPTION_CONTINUE_SEARCH;  // Windows goes on to end the process as it would
+}
+
+extern "C" void restore_on_abort(int signal) {
+  restore_after_crash();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+void restore_on_crashes() {
+  ::SetUnhandledExceptionFilter(restore_on_unhandled_exception);
+  std::signal(SIGABRT, restore_on_abort);
+}
+
+}  // namespace
+
+IoResult<> enter_game_mode() {
+  for (const ModeStep& step : GAME_MODE) {
+    if (IoResult<> done = step.enter(); !done) {
+      return done;
+    }
+  }
+  return {};
+}
+
+IoResult<> leave_game_mode() {
+  for (const ModeStep& step : GAME_MODE) {
+    if (IoResult<> done = step.leave(); !done) {
+      return done;
+    }
+  }
+  return {};
+}
+
+Terminal init() {
+  install_restoring_hook();
+  restore_on_crashes();
+  if (IoResult<> entered = enter_game_mode(); !entered) {
+    fail_to_initialize(entered.error());
+  }
+  IoResult<Terminal> terminal =
+      Terminal::create(std::make_unique<AnsiBackend>(standard_output(), record.screen.load()));
+  if (!terminal) {
+    fail_to_initialize(terminal.error());
+  }
+  return std::move(*terminal);
+}
+
+void restore() noexcept {
+  const IoResult<> left = leave_game_mode();
+  if (left) {
+    return;
+  }
+  try {
+    std::fprintf(stderr, "Failed to restore terminal: %s\n", left.error().message().c_str());
+  } catch (...) {
+    std::fputs("Failed to restore terminal\n", stderr);
+  }
+}
+
+// Console input records tell presses from releases already.
+void enable_keyboard_enhancement() {}
+
+ConsoleHandle input_descriptor() {
+  return record.input.load();
+}
+
+namespace detail {
+
+HANDLE console_screen() {
+  return record.screen.load();
+}
+
+}  // namespace detail
+}  // namespace tui
