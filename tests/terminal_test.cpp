@@ -18,7 +18,7 @@ using Call = MemoryBackend::Call;
 using Calls = std::vector<Call>;
 using Lines = std::vector<std::string>;
 
-const std::error_code BROKEN_PIPE(EPIPE, std::system_category());
+const std::error_code BROKEN_PIPE = std::make_error_code(std::errc::broken_pipe);
 
 // A terminal object over an in-memory console that the test keeps looking at.
 struct Console {
