@@ -1,6 +1,7 @@
 #include "main_loop.hpp"
 
 #include <asio/experimental/awaitable_operators.hpp>
+#include <asio/redirect_error.hpp>
 #include <asio/steady_timer.hpp>
 #include <asio/this_coro.hpp>
 #include <asio/use_awaitable.hpp>
@@ -35,7 +36,11 @@ asio::awaitable<std::optional<Source>> wait_for_first(const TickSchedule& schedu
       co_return *source;
     }
     timer.expires_at(schedule.next_due());
-    co_await (timer.async_wait(asio::use_awaitable) || events.wait_ready() || signals.wait());
+    // The wait that loses is cancelled; taking its error as a value spares
+    // an exception on every turn.
+    std::error_code ignored;
+    co_await (timer.async_wait(asio::redirect_error(asio::use_awaitable, ignored)) ||
+              events.wait_ready() || signals.wait());
   }
 }
 

@@ -56,10 +56,12 @@ int Buffer::set_string(Position start, std::string_view text, const Style& style
 
 void Buffer::set_style(Rect area, const Style& style) {
   const Rect clipped = area.intersection(area_);
+  if (clipped.is_empty()) {
+    return;
+  }
   for (int y = clipped.top(); y < clipped.bottom(); ++y) {
-    for (int x = clipped.left(); x < clipped.right(); ++x) {
-      at({x, y}).set_style(style);
-    }
+    const auto row = cells_.begin() + static_cast<std::ptrdiff_t>(index_of({clipped.left(), y}));
+    std::for_each(row, row + clipped.width, [&style](Cell& cell) { cell.set_style(style); });
   }
 }
 

@@ -18,17 +18,11 @@ void show(Cell& cell, Marker marker, Color color) {
 }
 
 void transfer(const Painter& painter, Rect area, Marker marker, Buffer& buffer) {
-  for (int row = 0; row < area.height; ++row) {
-    for (int column = 0; column < area.width; ++column) {
-      const std::optional<Color> color = painter.painted({column, row});
-      if (!color) {
-        continue;
-      }
-      if (Cell* cell = buffer.cell({area.x + column, area.y + row})) {
-        show(*cell, marker, *color);
-      }
+  painter.for_each_painted([&](Position painted, Color color) {
+    if (Cell* cell = buffer.cell({area.x + painted.x, area.y + painted.y})) {
+      show(*cell, marker, color);
     }
-  }
+  });
 }
 
 }  // namespace

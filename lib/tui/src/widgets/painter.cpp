@@ -48,9 +48,14 @@ std::optional<Position> Painter::cell_at(double x, double y) const {
 }
 
 void Painter::paint(Position cell, Color color) {
-  if (in_grid(cell)) {
-    grid_[index_of(cell)] = color;
+  if (!in_grid(cell)) {
+    return;
   }
+  std::optional<Color>& stored = grid_[index_of(cell)];
+  if (!stored) {
+    painted_.push_back(index_of(cell));
+  }
+  stored = color;
 }
 
 std::optional<Color> Painter::painted(Position cell) const {

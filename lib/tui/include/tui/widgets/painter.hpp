@@ -44,6 +44,16 @@ class Painter {
   // The colour last painted into a cell, or nothing.
   std::optional<Color> painted(Position cell) const;
 
+  // Calls `visit(cell, colour)` once for every painted cell, with its last
+  // colour. Shapes touch few cells of a large grid, so this never scans it.
+  template <std::invocable<Position, Color> Visit>
+  void for_each_painted(Visit visit) const {
+    for (const std::size_t index : painted_) {
+      const int i = static_cast<int>(index);
+      visit(Position{i % size_.width, i / size_.width}, *grid_[index]);
+    }
+  }
+
   Size size() const { return size_; }
   Bounds x_bounds() const { return x_bounds_; }
   Bounds y_bounds() const { return y_bounds_; }
@@ -60,6 +70,7 @@ class Painter {
   Bounds x_bounds_;
   Bounds y_bounds_;
   std::vector<std::optional<Color>> grid_;
+  std::vector<std::size_t> painted_;  // grid indices, each once, in first-paint order
 };
 
 }  // namespace tui
