@@ -5,13 +5,12 @@
 #include <array>
 #include <atomic>
 #include <csignal>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "panic/panic.hpp"
+#include "terminal/console_setup.hpp"
 #include "terminal/fd_write.hpp"
 #include "tui/terminal/ansi_backend.hpp"
 #include "tui/terminal/console.hpp"
@@ -131,40 +130,11 @@ IoResult<> leave_alternate_screen() {
   return detail::write_all(STDOUT_FILENO, LEAVE_ALTERNATE_SCREEN);
 }
 
-// Game mode as a list of steps, each with its undo. Entering runs the steps
-// in order and stops at the first failure. Leaving does not undo only what
-// entering got through: it runs every undo, since each one is harmless where
-// its step never ran and a failed or interrupted set-up cannot be trusted
-// to know how far it got. The undos run in the list's order, not in reverse,
-// because the input mode is what leaves a shell unusable when it is not given
-// back, so it goes first, and a failing undo stops the ones after it.
-struct ModeStep {
-  IoResult<> (*enter)();
-  IoResult<> (*leave)();
-};
-
-constexpr std::array<ModeStep, 2> GAME_MODE{{
+// Game mode, the input mode first: see leave_steps for the order of the undos.
+constexpr std::array<detail::ModeStep, 2> GAME_MODE{{
     {enable_raw_mode, disable_raw_mode},
     {enter_alternate_screen, leave_alternate_screen},
 }};
-
-std::string describe(std::error_code error) {
-  return error.message() + " (os error " + std::to_string(error.value()) + ")";
-}
-
-[[noreturn]] void fail_to_initialize(std::error_code error) {
-  panic::panic("failed to initialize terminal: " + describe(error));
-}
-
-void install_restoring_hook() {
-  panic::Hook previous = panic::take_hook();
-  panic::set_hook([previous = std::move(previous)](const panic::PanicInfo& info) {
-    restore();
-    if (previous) {
-      previous(info);
-    }
-  });
-}
 
 // A console that went away must come back from a draw as an error, not end
 // the process with a signal.
@@ -213,32 +183,22 @@ IoResult<> restore_on_fatal_signals() {
 }  // namespace
 
 IoResult<> enter_game_mode() {
-  for (const ModeStep& step : GAME_MODE) {
-    if (IoResult<> done = step.enter(); !done) {
-      return done;
-    }
-  }
-  return {};
+  return detail::enter_steps(GAME_MODE);
 }
 
 IoResult<> leave_game_mode() {
-  for (const ModeStep& step : GAME_MODE) {
-    if (IoResult<> done = step.leave(); !done) {
-      return done;
-    }
-  }
-  return {};
+  return detail::leave_steps(GAME_MODE);
 }
 
 Terminal init() {
-  install_restoring_hook();
+  detail::install_restoring_hook();
   for (IoResult<> (*prepare)() : {ignore_broken_pipe, restore_on_fatal_signals}) {
     if (IoResult<> prepared = prepare(); !prepared) {
-      fail_to_initialize(prepared.error());
+      detail::fail_to_initialize(prepared.error());
     }
   }
   if (IoResult<> entered = enter_game_mode(); !entered) {
-    fail_to_initialize(entered.error());
+    detail::fail_to_initialize(entered.error());
   }
   // Asked for without waiting: the answer arrives as input, and a terminal
   // that does not know the protocol answers only the attributes request.
@@ -246,21 +206,13 @@ Terminal init() {
   IoResult<Terminal> terminal =
       Terminal::create(std::make_unique<AnsiBackend>(STDOUT_FILENO, record.terminal.load()));
   if (!terminal) {
-    fail_to_initialize(terminal.error());
+    detail::fail_to_initialize(terminal.error());
   }
   return std::move(*terminal);
 }
 
 void restore() noexcept {
-  const IoResult<> left = leave_game_mode();
-  if (left) {
-    return;
-  }
-  try {
-    std::fprintf(stderr, "Failed to restore terminal: %s\n", left.error().message().c_str());
-  } catch (...) {
-    std::fputs("Failed to restore terminal\n", stderr);
-  }
+  detail::report_restore_failure(leave_game_mode());
 }
 
 void enable_keyboard_enhancement() {

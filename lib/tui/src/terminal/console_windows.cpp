@@ -3,13 +3,12 @@
 #include <array>
 #include <atomic>
 #include <csignal>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "panic/panic.hpp"
+#include "terminal/console_setup.hpp"
 #include "terminal/windows_console.hpp"
 #include "tui/terminal/ansi_backend.hpp"
 #include "tui/terminal/console.hpp"
@@ -189,35 +188,11 @@ IoResult<> leave_alternate_screen() {
   return set_mode(*screen, record.saved_output_mode.load());
 }
 
-// Game mode as a list of steps, each with its undo, run as on POSIX: the
-// undos all run, in the list's order, the input mode first.
-struct ModeStep {
-  IoResult<> (*enter)();
-  IoResult<> (*leave)();
-};
-
-constexpr std::array<ModeStep, 2> GAME_MODE{{
+// Game mode, the input mode first: see leave_steps for the order of the undos.
+constexpr std::array<detail::ModeStep, 2> GAME_MODE{{
     {enable_raw_mode, disable_raw_mode},
     {enter_alternate_screen, leave_alternate_screen},
 }};
-
-std::string describe(std::error_code error) {
-  return error.message() + " (os error " + std::to_string(error.value()) + ")";
-}
-
-[[noreturn]] void fail_to_initialize(std::error_code error) {
-  panic::panic("failed to initialize terminal: " + describe(error));
-}
-
-void install_restoring_hook() {
-  panic::Hook previous = panic::take_hook();
-  panic::set_hook([previous = std::move(previous)](const panic::PanicInfo& info) {
-    restore();
-    if (previous) {
-      previous(info);
-    }
-  });
-}
 
 // A crash must not leave the console without line input on the alternate
 // screen. The process is broken here, so only the record and plain console
@@ -252,47 +227,29 @@ void restore_on_crashes() {
 }  // namespace
 
 IoResult<> enter_game_mode() {
-  for (const ModeStep& step : GAME_MODE) {
-    if (IoResult<> done = step.enter(); !done) {
-      return done;
-    }
-  }
-  return {};
+  return detail::enter_steps(GAME_MODE);
 }
 
 IoResult<> leave_game_mode() {
-  for (const ModeStep& step : GAME_MODE) {
-    if (IoResult<> done = step.leave(); !done) {
-      return done;
-    }
-  }
-  return {};
+  return detail::leave_steps(GAME_MODE);
 }
 
 Terminal init() {
-  install_restoring_hook();
+  detail::install_restoring_hook();
   restore_on_crashes();
   if (IoResult<> entered = enter_game_mode(); !entered) {
-    fail_to_initialize(entered.error());
+    detail::fail_to_initialize(entered.error());
   }
   IoResult<Terminal> terminal =
       Terminal::create(std::make_unique<AnsiBackend>(standard_output(), record.screen.load()));
   if (!terminal) {
-    fail_to_initialize(terminal.error());
+    detail::fail_to_initialize(terminal.error());
   }
   return std::move(*terminal);
 }
 
 void restore() noexcept {
-  const IoResult<> left = leave_game_mode();
-  if (left) {
-    return;
-  }
-  try {
-    std::fprintf(stderr, "Failed to restore terminal: %s\n", left.error().message().c_str());
-  } catch (...) {
-    std::fputs("Failed to restore terminal\n", stderr);
-  }
+  detail::report_restore_failure(leave_game_mode());
 }
 
 // Console input records tell presses from releases already.
