@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "child_signals.hpp"
+
 namespace testing_support {
 namespace {
 
@@ -26,25 +28,8 @@ using std::chrono::milliseconds;
 
 // Everything from here to the exec runs in a forked copy of the test, so it
 // keeps to async-signal-safe calls.
-
-// The test runner's signal mask and ignored signals would be inherited
-// through exec and change how the program meets its signals.
-void reset_signals() {
-  struct sigaction fallback {};
-  fallback.sa_handler = SIG_DFL;
-  sigemptyset(&fallback.sa_mask);
-  for (int signal = 1; signal < NSIG; ++signal) {
-    if (signal != SIGKILL && signal != SIGSTOP) {
-      ::sigaction(signal, &fallback, nullptr);
-    }
-  }
-  sigset_t none{};
-  sigemptyset(&none);
-  ::sigprocmask(SIG_SETMASK, &none, nullptr);
-}
-
 void prepare_child(const char* stderr_path) {
-  reset_signals();
+  reset_signals_for_exec();
   // The fatal-signal tests must not leave core files behind.
   const rlimit no_core{0, 0};
   ::setrlimit(RLIMIT_CORE, &no_core);

@@ -46,8 +46,8 @@ TmuxSession::TmuxSession(const std::string& command, int width, int height)
     : socket_("rallix-test-" + std::to_string(getpid()) + "-" +
               std::to_string(reinterpret_cast<std::uintptr_t>(this))) {
   // No user configuration, and a plain terminal type the program must cope with.
-  tmux("-f /dev/null new-session -d -x " + std::to_string(width) + " -y " +
-       std::to_string(height) + " " + shell_quote(command));
+  tmux("-f /dev/null new-session -d -x " + std::to_string(width) + " -y " + std::to_string(height) +
+       " " + shell_quote(command));
   tmux("set-option -g remain-on-exit on");
 }
 
