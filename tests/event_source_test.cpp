@@ -11,6 +11,7 @@
 #include <asio/co_spawn.hpp>
 #include <asio/detached.hpp>
 #include <asio/io_context.hpp>
+#include <asio/use_awaitable.hpp>
 #include <chrono>
 #include <csignal>
 #include <string>
@@ -137,7 +138,7 @@ TEST_F(EventSourceTest, HangupEndsTheStreamOnceAndNeverWakesAgain) {
   asio::co_spawn(
       context,
       [&]() -> asio::awaitable<void> {
-        co_await events->wait_ready();
+        co_await events->wait_ready()(asio::use_awaitable);
         woken = true;
       },
       asio::detached);

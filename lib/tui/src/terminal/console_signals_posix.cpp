@@ -99,12 +99,8 @@ bool ConsoleSignals::pending() const {
   return state_ && (state_->termination || state_->continued);
 }
 
-asio::awaitable<void> ConsoleSignals::wait() {
-  const std::shared_ptr<State> state = state_;
-  if (state) {
-    co_await state->wakeup.wait_until(
-        [&] { return state->closed || state->termination || state->continued; });
-  }
+WakeUp ConsoleSignals::wait() {
+  return state_->wakeup.wait();
 }
 
 void ConsoleSignals::close() {

@@ -128,11 +128,8 @@ bool ConsoleSignals::pending() const {
   return state_ && state_->termination.has_value();
 }
 
-asio::awaitable<void> ConsoleSignals::wait() {
-  const std::shared_ptr<State> state = state_;
-  if (state) {
-    co_await state->wakeup.wait_until([&] { return state->closed || state->termination; });
-  }
+WakeUp ConsoleSignals::wait() {
+  return state_->wakeup.wait();
 }
 
 void ConsoleSignals::close() {

@@ -66,11 +66,6 @@ std::optional<InputItem> InputQueue::pop() {
   return item;
 }
 
-asio::awaitable<void> InputQueue::wait_ready() {
-  const std::shared_ptr<InputQueue> self = shared_from_this();
-  co_await wakeup_.wait_until([&self] { return self->closed_ || !self->queue_.empty(); });
-}
-
 void InputQueue::on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback) {
   on_keyboard_flags_ = std::move(callback);
 }
@@ -135,10 +130,8 @@ std::optional<InputItem> EventSource::try_next() {
   return item;
 }
 
-asio::awaitable<void> EventSource::wait_ready() {
-  if (const std::shared_ptr<State> state = state_) {
-    co_await state->queue->wait_ready();
-  }
+WakeUp EventSource::wait_ready() {
+  return state_->queue->wait_ready();
 }
 
 void EventSource::on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback) {

@@ -45,8 +45,8 @@ class InputQueue : public std::enable_shared_from_this<InputQueue> {
 
   [[nodiscard]] bool ready() const { return !queue_.empty(); }
   std::optional<InputItem> pop();
-  // Completes once an item is queued or the queue is closed; see EventSource.
-  asio::awaitable<void> wait_ready();
+  // Ends when an item is queued or the queue is closed; see EventSource.
+  WakeUp wait_ready() { return wakeup_.wait(); }
 
   void on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback);
 

@@ -9,9 +9,10 @@
 #pragma once
 
 #include <asio/any_io_executor.hpp>
-#include <asio/awaitable.hpp>
 #include <memory>
 #include <optional>
+
+#include "tui/terminal/wake_up.hpp"
 
 namespace tui {
 
@@ -34,8 +35,8 @@ class ConsoleSignals {
   // True when an ending signal came or a continue is not yet taken.
   [[nodiscard]] bool pending() const;
 
-  // Completes once pending() holds, or when the waiting coroutine is cancelled.
-  asio::awaitable<void> wait();
+  // Ends when a signal may have made pending() true, or when it is cancelled.
+  WakeUp wait();
 
   // Stops catching these signals: their default actions are back.
   void close();

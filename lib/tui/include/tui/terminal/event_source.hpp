@@ -6,7 +6,6 @@
 #pragma once
 
 #include <asio/any_io_executor.hpp>
-#include <asio/awaitable.hpp>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "tui/terminal/console.hpp"
 #include "tui/terminal/events.hpp"
 #include "tui/terminal/input_decoder.hpp"
+#include "tui/terminal/wake_up.hpp"
 
 namespace tui {
 
@@ -40,9 +40,10 @@ class EventSource {
   [[nodiscard]] bool ready() const;
   // The oldest queued item, if any.
   std::optional<InputItem> try_next();
-  // Completes once an item is queued (at once if one already is). Taking
+  // Ends when an item is queued or the source is closed; look at ready()
+  // before waiting, since an item already queued does not end it. Taking
   // nothing from the queue, it can be cancelled without losing an item.
-  asio::awaitable<void> wait_ready();
+  WakeUp wait_ready();
 
   // Called with the terminal's answer to the keyboard protocol query.
   void on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback);
