@@ -459,16 +459,7 @@ std::vector<std::string> KittySession::screen() const {
 }
 
 bool KittySession::wait_for_text(const std::string& text, std::chrono::milliseconds limit) const {
-  return TmuxSession::wait_until(
-      [&] {
-        for (const std::string& row : screen()) {
-          if (row.find(text) != std::string::npos) {
-            return true;
-          }
-        }
-        return false;
-      },
-      limit);
+  return TmuxSession::wait_until([&] { return shows_text(screen(), text); }, limit);
 }
 
 // kitty logs each key event it handles, with its fate, as

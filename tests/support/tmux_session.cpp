@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -95,17 +96,13 @@ bool TmuxSession::wait_until(const std::function<bool()>& done, std::chrono::mil
   return true;
 }
 
+bool shows_text(const std::vector<std::string>& rows, const std::string& text) {
+  return std::any_of(rows.begin(), rows.end(),
+                     [&](const std::string& row) { return row.find(text) != std::string::npos; });
+}
+
 bool TmuxSession::wait_for_text(const std::string& text, std::chrono::milliseconds limit) const {
-  return wait_until(
-      [&] {
-        for (const std::string& row : screen()) {
-          if (row.find(text) != std::string::npos) {
-            return true;
-          }
-        }
-        return false;
-      },
-      limit);
+  return wait_until([&] { return shows_text(screen(), text); }, limit);
 }
 
 TempDir::TempDir() {

@@ -64,6 +64,9 @@ class TempDir {
   std::string path_;
 };
 
+// Whether some row of a screen contains `text`.
+bool shows_text(const std::vector<std::string>& rows, const std::string& text);
+
 // The whole content of a file, or an empty string when it does not exist.
 std::string read_file(const std::string& path);
 
