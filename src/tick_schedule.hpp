@@ -17,9 +17,7 @@ class TickSchedule {
   TickSchedule(Clock::time_point t0, Clock::duration period) : t0_(t0), period_(period) {}
 
   // When the next tick not yet taken is due; tick 0 is due at t0 itself.
-  Clock::time_point next_due() const {
-    return t0_ + period_ * static_cast<Clock::rep>(taken_);
-  }
+  Clock::time_point next_due() const { return t0_ + period_ * static_cast<Clock::rep>(taken_); }
   bool is_due(Clock::time_point now) const { return now >= next_due(); }
   void take() { ++taken_; }
   std::uint64_t taken() const { return taken_; }

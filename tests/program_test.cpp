@@ -111,11 +111,11 @@ TEST(Program, WithoutATerminalPanicsBeforeTouchingAnything) {
 TEST(Program, AFailedFrameIsReportedAfterTheTerminalIsGivenBack) {
   const TempDir dir;
   // The reader of standard output goes away while the game runs.
-  const std::string command = "bash -c " +
-                              shell_quote(shell_quote(binary) + " 2>" + dir.path("stderr") +
-                                          " | head -c 4096 >/dev/null; echo ${PIPESTATUS[0]} >" +
-                                          dir.path("status") + "; stty -a >" + dir.path("stty") +
-                                          "; sleep 600");
+  const std::string command =
+      "bash -c " +
+      shell_quote(shell_quote(binary) + " 2>" + dir.path("stderr") +
+                  " | head -c 4096 >/dev/null; echo ${PIPESTATUS[0]} >" + dir.path("status") +
+                  "; stty -a >" + dir.path("stty") + "; sleep 600");
   const TmuxSession tmux(command, 80, 24);
   expect_terminal_given_back(tmux, dir);
   EXPECT_EQ(read_file(dir.path("status")), "1\n");

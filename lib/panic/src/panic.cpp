@@ -56,8 +56,8 @@ void run_hook(const PanicInfo& info) {
 void default_hook(const PanicInfo& info) {
   std::fprintf(stderr, "panicked at %s:%u:%u:\n%.*s\n", info.location.file_name(),
                static_cast<unsigned>(info.location.line()),
-               static_cast<unsigned>(info.location.column()),
-               static_cast<int>(info.message.size()), info.message.data());
+               static_cast<unsigned>(info.location.column()), static_cast<int>(info.message.size()),
+               info.message.data());
 }
 
 void panic(std::string message, std::source_location location) {
