@@ -1,10 +1,9 @@
 // The ANSI back end on a POSIX terminal: bytes to a descriptor, the size
 // from the terminal driver.
-#include <sys/ioctl.h>
-
 #include <memory>
 
 #include "terminal/fd_write.hpp"
+#include "terminal/window_size_posix.hpp"
 #include "tui/terminal/ansi_backend.hpp"
 
 namespace tui {
@@ -14,13 +13,7 @@ class DescriptorConsole final : public AnsiBackend::Console {
  public:
   DescriptorConsole(int output, int size_source) : output_(output), size_source_(size_source) {}
 
-  IoResult<Size> size() override {
-    winsize window{};
-    if (::ioctl(size_source_, TIOCGWINSZ, &window) != 0) {
-      return std::unexpected(detail::last_error());
-    }
-    return Size{window.ws_col, window.ws_row};
-  }
+  IoResult<Size> size() override { return detail::window_size(size_source_); }
 
   IoResult<> write(std::string_view bytes) override { return detail::write_all(output_, bytes); }
 

@@ -111,7 +111,13 @@ IoResult<> push_keyboard_flags() {
   return {};
 }
 
+// Entering while already there does nothing: after a stop the process both
+// returns from it and receives SIGCONT, and a second push of the keyboard
+// flags would outlive the one pop.
 IoResult<> enter_alternate_screen() {
+  if (record.on_alternate_screen.load()) {
+    return {};
+  }
   if (IoResult<> written = detail::write_all(STDOUT_FILENO, ENTER_ALTERNATE_SCREEN); !written) {
     return written;
   }

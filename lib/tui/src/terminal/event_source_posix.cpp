@@ -1,6 +1,5 @@
 #include <fcntl.h>
 #include <limits.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 
 #include "panic/panic.hpp"
 #include "terminal/input_queue.hpp"
+#include "terminal/window_size_posix.hpp"
 #include "tui/terminal/event_source.hpp"
 
 namespace tui {
@@ -30,14 +30,6 @@ int open_private_reader(int input) {
     }
   }
   return ::fcntl(input, F_DUPFD_CLOEXEC, 0);
-}
-
-std::optional<Resize> window_size(int fd) {
-  winsize window{};
-  if (::ioctl(fd, TIOCGWINSZ, &window) != 0) {
-    return std::nullopt;
-  }
-  return Resize{window.ws_col, window.ws_row};
 }
 
 bool terminal_gone(const std::error_code& error) {
@@ -85,8 +77,8 @@ class TerminalReader final : public detail::ConsoleReader,
       if (error || self->stopped_) {
         return;
       }
-      if (const std::optional<Resize> size = window_size(self->input_)) {
-        self->queue_->push(*size);
+      if (const IoResult<Size> size = detail::window_size(self->input_)) {
+        self->queue_->push(Resize{size->width, size->height});
       }
       self->watch_resizes();
     });
