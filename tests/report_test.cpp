@@ -156,20 +156,6 @@ TEST_F(PlainReport, PrintErrorWritesThePrefixTheRenderingAndALineEnd) {
   EXPECT_EQ(captured.text(), "Error: " + render(report, Settings{}) + "\n");
 }
 
-class TestCategory : public std::error_category {
- public:
-  const char* name() const noexcept override { return "test"; }
-  std::string message(int) const override { return "went wrong"; }
-};
-
-TEST(Describe, NamesOsErrorsAsSuchAndOtherCategoriesByName) {
-  static const TestCategory test_category;
-  EXPECT_EQ(describe(std::error_code(EPIPE, std::system_category())), "Broken pipe (os error 32)");
-  EXPECT_EQ(describe(std::make_error_code(std::errc::no_such_file_or_directory)),
-            "No such file or directory (os error 2)");
-  EXPECT_EQ(describe(std::error_code(7, test_category)), "went wrong (test error 7)");
-}
-
 TEST(Report, LocationIsWhereEachFactoryWasCalled) {
   const ScopedVariable no_backtrace(BACKTRACE_VARIABLE, nullptr);
   const unsigned message_line = __LINE__ + 1;
