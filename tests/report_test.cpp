@@ -208,10 +208,13 @@ TEST(BacktraceTest, IsCapturedAndShownWhenTheVariableAsks) {
   const std::string text = render(report, Settings{});
   EXPECT_NE(text.find(" BACKTRACE "), std::string::npos) << text;
   EXPECT_EQ(text.find("Backtrace omitted"), std::string::npos) << text;
-  EXPECT_NE(text.find("BacktraceTest_IsCapturedAndShownWhenTheVariableAsks_Test::TestBody()\n"
-                      "      at tests/report_test.cpp:"),
-            std::string::npos)
-      << text;
+  // Without debug information the frames still have their names, from the
+  // symbol table, but no source lines.
+  std::string frame = "BacktraceTest_IsCapturedAndShownWhenTheVariableAsks_Test::TestBody()\n";
+  if (BUILT_WITH_DEBUG_INFO) {
+    frame += "      at tests/report_test.cpp:";
+  }
+  EXPECT_NE(text.find(frame), std::string::npos) << text;
   EXPECT_EQ(text.find("report::Report::Report"), std::string::npos)
       << "the report's own frames stay hidden\n"
       << text;
