@@ -31,9 +31,9 @@ check() {
   if [[ $outcome == configures ]]; then
     if ((status != 0)); then
       problem="the configure failed"
-    elif [[ $(in_or_out "$dir/tests") != "$tests" ]]; then
+    elif [[ $(in_or_out "$dir/tests/CMakeFiles/game_test.dir") != "$tests" ]]; then
       problem="the tests should be $tests"
-    elif [[ $(in_or_out "$dir/bench") != "$bench" ]]; then
+    elif [[ $(in_or_out "$dir/bench/CMakeFiles/ui_bench.dir") != "$bench" ]]; then
       problem="the benchmarks should be $bench"
     fi
   elif ((status == 0)); then
