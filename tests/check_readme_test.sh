@@ -81,6 +81,10 @@ scripts/no-reason
 ```
 scripts/no-info-string
 ```
+
+Indented, a command escapes the fences:
+
+    scripts/indented
 EOF
 cat >"$work/faulty/docs/guide.md" <<'EOF'
 ```sh
@@ -93,6 +97,7 @@ README.md:25: scripts/far-mark: neither run by scripts/test nor marked <!-- by h
 README.md:28: <!-- by hand: --> gives no reason
 README.md:30: scripts/no-reason: neither run by scripts/test nor marked <!-- by hand: REASON -->
 README.md:33: a code block without an info string: fence commands as sh, anything else as text
+README.md:39: an indented code block: fence commands as sh, anything else as text
 docs/guide.md:2: docs-only-command --flag: neither run by scripts/test nor marked <!-- by hand: REASON -->"
 
 make_scripts "$work/sound"
@@ -112,6 +117,10 @@ scripts/run
 scripts/test
 make -C deep target
 ```
+
+- a list item whose second paragraph
+
+    is indented, and is no code block
 EOF
 expect sound 0 ""
 
