@@ -43,10 +43,11 @@ make -C deep target
 EOF
 }
 
-make_scripts "$work/faulty"
-mkdir -p "$work/faulty/docs"
-cat >"$work/faulty/README.md" <<'EOF'
-# Faulty
+# A page in order: a picture, a marked block, run commands, and a list item
+# whose indented second paragraph is no code block.
+sound_page() {
+  cat <<'EOF'
+# A page
 
 ```text
 rm -rf / is a picture here, not a command
@@ -63,6 +64,25 @@ scripts/run
 scripts/test
 cmake --build build-x --target rallix
 make -C deep target
+```
+
+- a list item whose second paragraph
+
+    is indented, and is no code block
+EOF
+}
+
+make_scripts "$work/sound"
+sound_page >"$work/sound/README.md"
+expect sound 0 ""
+
+make_scripts "$work/faulty"
+mkdir -p "$work/faulty/docs"
+{
+  sound_page
+  cat <<'EOF'
+
+```sh
 scripts/only-in-a-comment
 cmake --install build
 ```
@@ -86,42 +106,19 @@ Indented, a command escapes the fences:
 
     scripts/indented
 EOF
+} >"$work/faulty/README.md"
 cat >"$work/faulty/docs/guide.md" <<'EOF'
 ```sh
 docs-only-command --flag
 ```
 EOF
-expect faulty 1 "README.md:18: scripts/only-in-a-comment: neither run by scripts/test nor marked <!-- by hand: REASON -->
-README.md:19: cmake --install build: neither run by scripts/test nor marked <!-- by hand: REASON -->
-README.md:25: scripts/far-mark: neither run by scripts/test nor marked <!-- by hand: REASON -->
-README.md:28: <!-- by hand: --> gives no reason
-README.md:30: scripts/no-reason: neither run by scripts/test nor marked <!-- by hand: REASON -->
-README.md:33: a code block without an info string: fence commands as sh, anything else as text
-README.md:39: an indented code block: fence commands as sh, anything else as text
+expect faulty 1 "README.md:25: scripts/only-in-a-comment: neither run by scripts/test nor marked <!-- by hand: REASON -->
+README.md:26: cmake --install build: neither run by scripts/test nor marked <!-- by hand: REASON -->
+README.md:32: scripts/far-mark: neither run by scripts/test nor marked <!-- by hand: REASON -->
+README.md:35: <!-- by hand: --> gives no reason
+README.md:37: scripts/no-reason: neither run by scripts/test nor marked <!-- by hand: REASON -->
+README.md:40: a code block without an info string: fence commands as sh, anything else as text
+README.md:46: an indented code block: fence commands as sh, anything else as text
 docs/guide.md:2: docs-only-command --flag: neither run by scripts/test nor marked <!-- by hand: REASON -->"
-
-make_scripts "$work/sound"
-cat >"$work/sound/README.md" <<'EOF'
-# Sound
-
-```text
-src/   the game
-```
-
-<!-- by hand: interactive -->
-```sh
-scripts/run
-```
-
-```sh
-scripts/test
-make -C deep target
-```
-
-- a list item whose second paragraph
-
-    is indented, and is no code block
-EOF
-expect sound 0 ""
 
 exit $((failures > 0))
