@@ -255,6 +255,9 @@ void restore() noexcept {
 // Console input records tell presses from releases already.
 void enable_keyboard_enhancement() {}
 
+// Nothing is asked of a Windows console, so nothing is waited for.
+void device_attributes_answered() noexcept {}
+
 ConsoleHandle input_descriptor() {
   return record.input.load();
 }
