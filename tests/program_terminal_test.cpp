@@ -1,6 +1,6 @@
 // The real program on a pseudo-terminal, at the two ends of its time there:
 // it leaves none of the terminal's answers to its queries for the shell to
-// read.
+// read, and plays no key typed before it took the console.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -20,6 +20,7 @@ using namespace std::chrono_literals;
 using testing_support::expect_terminal_given_back;
 using testing_support::PtyProcess;
 using testing_support::read_file;
+using testing_support::shows_text;
 using testing_support::TempDir;
 using testing_support::TerminalSize;
 using testing_support::wait_for_screen_text;
@@ -35,6 +36,16 @@ constexpr std::string_view TITLE = "┌Rallix | 0 - 0";
 constexpr std::string_view QUERIES = "\x1b[?u\x1b[c";
 constexpr std::string_view ANSWERS = "\x1b[?0u\x1b[?62;22c";
 constexpr std::string_view PUSH_KEYBOARD_FLAGS = "\x1b[>11u";
+
+void expect_quit_cleanly(PtyProcess& game, const TempDir& dir) {
+  ASSERT_TRUE(game.write("q"));
+  const std::optional<int> status = game.wait_exit();
+  ASSERT_TRUE(status) << "still running";
+  ASSERT_TRUE(WIFEXITED(*status)) << "killed by signal " << WTERMSIG(*status);
+  EXPECT_EQ(WEXITSTATUS(*status), 0);
+  expect_terminal_given_back(game);
+  EXPECT_EQ(read_file(dir.path("stderr")), "");
+}
 
 enum class Answer { AtOnce, AfterTheQuit, Never };
 
@@ -89,5 +100,39 @@ INSTANTIATE_TEST_SUITE_P(Queries, TerminalAnswers,
                                          AnswerCase{Answer::AfterTheQuit, "after_the_quit"},
                                          AnswerCase{Answer::Never, "never"}),
                          case_name<AnswerCase>);
+
+struct TypedAheadCase {
+  std::string keys;
+  const char* name;
+};
+
+void PrintTo(const TypedAheadCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class TypedAhead : public testing::TestWithParam<TypedAheadCase> {};
+
+// Keys typed while the game was being built or started were meant for
+// something else; keys typed once the game shows are played.
+TEST_P(TypedAhead, IsNotPlayedWhileKeysTypedAfterTheFirstFrameAre) {
+  const TempDir dir;
+  PtyProcess game(binary, SIZE,
+                  {.stderr_path = dir.path("stderr"), .typed_ahead = GetParam().keys});
+  ASSERT_TRUE(wait_for_screen_text(game, SIZE, TITLE));
+  game.drain_for(300ms);  // long past the grace period that makes a lone ESC the Esc key
+  ASSERT_FALSE(game.try_wait()) << "a key typed ahead ended the game";
+  EXPECT_FALSE(shows_text(game, SIZE, "Paused")) << "a key typed ahead paused the game";
+
+  const std::uint64_t before_pause = game.output_bytes();
+  ASSERT_TRUE(game.write("\x1b"));
+  EXPECT_TRUE(wait_for_screen_text(game, SIZE, "Paused", before_pause)) << "Esc not played";
+  expect_quit_cleanly(game, dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, TypedAhead,
+                         testing::Values(TypedAheadCase{"q", "quit"},
+                                         TypedAheadCase{"\x1b", "pause"},
+                                         TypedAheadCase{"ww\x1b[Aq", "several"}),
+                         case_name<TypedAheadCase>);
 
 }  // namespace
