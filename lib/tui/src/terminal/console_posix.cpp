@@ -59,8 +59,8 @@ IoResult<int> controlling_terminal() {
   return fd;
 }
 
-IoResult<> set_mode(int fd, const termios& mode) {
-  if (::tcsetattr(fd, TCSANOW, &mode) != 0) {
+IoResult<> set_mode(int fd, const termios& mode, int when = TCSANOW) {
+  if (::tcsetattr(fd, when, &mode) != 0) {
     return std::unexpected(last_error());
   }
   return {};
@@ -86,7 +86,9 @@ IoResult<> enable_raw_mode() {
   mode.c_lflag &= ~(ICANON | ECHO | ISIG | IEXTEN);
   mode.c_cc[VMIN] = 1;
   mode.c_cc[VTIME] = 0;
-  return set_mode(*fd, mode);
+  // Keys typed before the game took the console (during a build, over a
+  // slow link, while it was stopped) were meant for someone else: they go.
+  return set_mode(*fd, mode, TCSAFLUSH);
 }
 
 IoResult<> disable_raw_mode() {

@@ -106,8 +106,16 @@ IoResult<> enable_raw_mode() {
     record.saved_input_mode.store(*mode);
     record.has_saved_input.store(true);
   }
-  return set_mode(*input,
-                  (*mode & ~(COOKED_INPUT | ENABLE_VIRTUAL_TERMINAL_INPUT)) | ENABLE_WINDOW_INPUT);
+  if (IoResult<> set = set_mode(
+          *input, (*mode & ~(COOKED_INPUT | ENABLE_VIRTUAL_TERMINAL_INPUT)) | ENABLE_WINDOW_INPUT);
+      !set) {
+    return set;
+  }
+  // Keys typed before the game took the console were meant for someone else.
+  if (::FlushConsoleInputBuffer(*input) == 0) {
+    return std::unexpected(last_error());
+  }
+  return {};
 }
 
 IoResult<> disable_raw_mode() {
