@@ -15,6 +15,7 @@
 
 namespace {
 
+using testing_support::expect_screen_left_blank;
 using testing_support::expect_terminal_given_back;
 using testing_support::expect_terminal_taken;
 using testing_support::Launch;
@@ -55,8 +56,8 @@ void PrintTo(const SignalCase& c, std::ostream* out) {
 class EndsBySignal : public testing::TestWithParam<SignalCase> {};
 
 // Asked to end, the game shuts down as on a quit key; crashed, its handler
-// gives the terminal back. Either way the parent then sees the signal
-// itself, not an exit status that only looks like it.
+// gives the terminal back, the game's screen erased. Either way the parent
+// then sees the signal itself, not an exit status that only looks like it.
 TEST_P(EndsBySignal, GivesTheTerminalBackAndDiesOfTheSignal) {
   const TempDir dir;
   PtyProcess game(binary, SIZE, {.stderr_path = dir.path("stderr")});
@@ -68,6 +69,7 @@ TEST_P(EndsBySignal, GivesTheTerminalBackAndDiesOfTheSignal) {
   ASSERT_TRUE(WIFSIGNALED(*status)) << "exited with status " << WEXITSTATUS(*status);
   EXPECT_EQ(WTERMSIG(*status), GetParam().signal);
   expect_terminal_given_back(game);
+  expect_screen_left_blank(game, SIZE);
   EXPECT_EQ(read_file(dir.path("stderr")), "");
 }
 
@@ -82,8 +84,9 @@ INSTANTIATE_TEST_SUITE_P(Fatal, EndsBySignal,
                                          SignalCase{SIGILL, "ill"}),
                          case_name<SignalCase>);
 
-// A job control stop hands the terminal to the shell; continuing takes it
-// over again and draws the whole frame, since the shell wrote over it.
+// A job control stop hands the terminal to the shell, on a clean page;
+// continuing takes it over again and draws the whole frame, since the shell
+// wrote over it.
 TEST(Suspend, GivesTheTerminalBackUntilContinuedThenRedrawsAndPlaysOn) {
   const TempDir dir;
   PtyProcess game(binary, SIZE, {.launch = Launch::Job, .stderr_path = dir.path("stderr")});
@@ -93,6 +96,7 @@ TEST(Suspend, GivesTheTerminalBackUntilContinuedThenRedrawsAndPlaysOn) {
   ASSERT_TRUE(wait_for_state(game, 'T')) << "not stopped";
   game.drain_for(std::chrono::milliseconds(50));
   expect_terminal_given_back(game);
+  expect_screen_left_blank(game, SIZE);
 
   const std::uint64_t before_continue = game.output_bytes();
   ASSERT_EQ(::kill(game.pid(), SIGCONT), 0);

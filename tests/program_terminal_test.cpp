@@ -1,6 +1,7 @@
 // The real program on a pseudo-terminal, at the two ends of its time there:
 // it leaves none of the terminal's answers to its queries for the shell to
-// read, and plays no key typed before it took the console.
+// read, plays no key typed before it took the console, and leaves no stale
+// text on a console without an alternate screen, on the way in or out.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -17,18 +18,23 @@
 namespace {
 
 using namespace std::chrono_literals;
+using testing_support::ConsoleView;
+using testing_support::expect_screen_left_blank;
 using testing_support::expect_terminal_given_back;
 using testing_support::PtyProcess;
 using testing_support::read_file;
+using testing_support::shows_old_text;
 using testing_support::shows_text;
 using testing_support::TempDir;
 using testing_support::TerminalSize;
+using testing_support::view_over_old_text;
 using testing_support::wait_for_screen_text;
 using Clock = std::chrono::steady_clock;
 
 const std::string binary = RALLIX_BINARY;
 constexpr TerminalSize SIZE{80, 24};
 constexpr std::string_view TITLE = "┌Rallix | 0 - 0";
+constexpr std::string_view HIDE_CURSOR = "\x1b[?25l";  // the end of every frame
 
 // What the game asks at start: the keyboard protocol's flags, then the
 // device attributes. A terminal that speaks the protocol answers both, in
@@ -134,5 +140,19 @@ INSTANTIATE_TEST_SUITE_P(Keys, TypedAhead,
                                          TypedAheadCase{"\x1b", "pause"},
                                          TypedAheadCase{"ww\x1b[Aq", "several"}),
                          case_name<TypedAheadCase>);
+
+// A console without an alternate screen (or with it turned off, as tmux
+// allows) still shows what the shell printed before the game started.
+TEST(OldText, IsErasedBeforeTheFirstFrameAndTheGameBeforeTheShellComesBack) {
+  const TempDir dir;
+  PtyProcess game(binary, SIZE, {.stderr_path = dir.path("stderr")});
+  ASSERT_TRUE(wait_for_screen_text(game, SIZE, TITLE));
+  ASSERT_TRUE(game.wait_for_text(HIDE_CURSOR));
+  const ConsoleView first = view_over_old_text(game.output(), SIZE);
+  EXPECT_FALSE(shows_old_text(first)) << testing::PrintToString(first.rows);
+
+  expect_quit_cleanly(game, dir);
+  expect_screen_left_blank(game, SIZE);
+}
 
 }  // namespace
