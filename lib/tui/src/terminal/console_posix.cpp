@@ -134,15 +134,32 @@ IoResult<> enter_alternate_screen() {
   return record.keyboard_protocol.load() ? push_keyboard_flags() : IoResult<>{};
 }
 
-// Pops the keyboard flags first, if pushed; the two go out in one write so
-// that nothing can come between them.
+// The game's screen erased in the default colours, and the cursor home: a
+// console without an alternate screen (or with it switched off) would show
+// the last frame under the shell's prompt.
+constexpr std::string_view ERASE_AND_HOME = "\x1b[m\x1b[2J\x1b[H";
+
+// Erases the game's screen, if that is where the game is, and pops the
+// keyboard flags, if pushed, before leaving. All goes out in one write, so
+// that nothing can come between. Async-signal-safe.
 IoResult<> leave_alternate_screen() {
-  record.on_alternate_screen.store(false);
-  if (record.keyboard_flags_pushed.exchange(false)) {
-    static constexpr std::string_view POP_AND_LEAVE = "\x1b[<u\x1b[?1049l";
-    return detail::write_all(STDOUT_FILENO, POP_AND_LEAVE);
+  const bool erase = record.on_alternate_screen.exchange(false);
+  const bool pop = record.keyboard_flags_pushed.exchange(false);
+  std::array<char,
+             ERASE_AND_HOME.size() + POP_KEYBOARD_FLAGS.size() + LEAVE_ALTERNATE_SCREEN.size()>
+      bytes{};
+  std::size_t length = 0;
+  const auto add = [&](std::string_view part) {
+    length += part.copy(bytes.data() + length, part.size());
+  };
+  if (erase) {
+    add(ERASE_AND_HOME);
   }
-  return detail::write_all(STDOUT_FILENO, LEAVE_ALTERNATE_SCREEN);
+  if (pop) {
+    add(POP_KEYBOARD_FLAGS);
+  }
+  add(LEAVE_ALTERNATE_SCREEN);
+  return detail::write_all(STDOUT_FILENO, {bytes.data(), length});
 }
 
 // Asks whether the terminal speaks the keyboard protocol, without waiting:
@@ -200,10 +217,8 @@ extern "C" void restore_on_fatal_signal(int signal) {
     mode.c_lflag |= ICANON | ECHO | ISIG;
     ::tcsetattr(fd, TCSANOW, &mode);
   }
-  if (record.keyboard_flags_pushed.load()) {
-    static_cast<void>(detail::write_all(STDOUT_FILENO, POP_KEYBOARD_FLAGS));
-  }
-  static_cast<void>(detail::write_all(STDOUT_FILENO, "\x1b[?25h\x1b[?1049l"));
+  static_cast<void>(detail::write_all(STDOUT_FILENO, "\x1b[?25h"));
+  static_cast<void>(leave_alternate_screen());
   // The handler was reset to the default action on entry, and the signal
   // is not blocked inside it, so this ends the process as the signal would.
   ::raise(signal);
