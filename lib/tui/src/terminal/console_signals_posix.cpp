@@ -1,5 +1,13 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <asio/posix/stream_descriptor.hpp>
 #include <asio/signal_set.hpp>
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 
@@ -9,21 +17,88 @@
 #include "tui/terminal/console_signals.hpp"
 
 namespace tui {
+namespace {
+
+// What the handler of SIGCONT reaches. A continue must be seen the moment
+// the process runs again, before the loop takes one more overdue tick, and
+// a signal set tells of it only once the reactor runs. So the handler
+// counts continues itself and writes a byte to a pipe that wakes the
+// reactor; it may interrupt anything, so it does nothing else.
+struct Continues {
+  std::atomic<std::uint32_t> count{0};
+  std::atomic<int> wake{-1};  // the pipe's write end, while someone watches
+};
+static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
+static_assert(std::atomic<int>::is_always_lock_free);
+
+constinit Continues continues;
+
+extern "C" void count_continue(int) {
+  const int saved_errno = errno;
+  continues.count.fetch_add(1);
+  if (const int fd = continues.wake.load(); fd >= 0) {
+    static_cast<void>(::write(fd, "c", 1));
+  }
+  errno = saved_errno;
+}
+
+}  // namespace
 
 struct ConsoleSignals::State : std::enable_shared_from_this<State> {
   explicit State(const asio::any_io_executor& executor)
       : ending(executor, SIGTERM, SIGHUP, SIGINT),
-        jobs(executor, SIGTSTP, SIGCONT),
+        jobs(executor, SIGTSTP),
+        continue_pipe(executor),
         wakeup(executor) {
     ending.add(SIGQUIT);
+    count_continues();
   }
 
   asio::signal_set ending;
   asio::signal_set jobs;
+  asio::posix::stream_descriptor continue_pipe;  // its read end
+  int continue_writer = -1;
+  struct sigaction previous_continue {};
+  std::uint32_t continues_taken = 0;
   detail::Wakeup wakeup;
   std::optional<int> termination;
-  bool continued = false;
   bool closed = false;
+
+  bool continued() const { return !closed && continues.count.load() != continues_taken; }
+
+  // Without a pipe the reactor still wakes for the next tick, and the
+  // count is all the loop looks at.
+  void count_continues() {
+    std::array<int, 2> ends{-1, -1};
+    if (::pipe2(ends.data(), O_CLOEXEC | O_NONBLOCK) == 0) {
+      continue_pipe.assign(ends[0]);
+      continue_writer = ends[1];
+      continues.wake.store(continue_writer);
+    }
+    continues_taken = continues.count.load();
+    struct sigaction counting {};
+    counting.sa_handler = count_continue;
+    counting.sa_flags = SA_RESTART;
+    sigemptyset(&counting.sa_mask);
+    ::sigaction(SIGCONT, &counting, &previous_continue);
+  }
+
+  void watch_continues() {
+    if (!continue_pipe.is_open()) {
+      return;
+    }
+    continue_pipe.async_wait(asio::posix::stream_descriptor::wait_read, [self = shared_from_this()](
+                                                                            std::error_code error) {
+      if (error || self->closed) {
+        return;
+      }
+      std::array<char, 64> bytes{};
+      while (::read(self->continue_pipe.native_handle(), bytes.data(), bytes.size()) > 0) {
+      }
+      self->wakeup.notify();
+      self->watch_continues();
+    });
+  }
 
   void watch_ending() {
     ending.async_wait([self = shared_from_this()](std::error_code error, int signal) {
@@ -44,12 +119,8 @@ struct ConsoleSignals::State : std::enable_shared_from_this<State> {
         return;
       }
       if (signal == SIGTSTP) {
-        self->stop_process();
+        self->stop_process();  // returns once continued, and counted as such
       }
-      // A stop by SIGSTOP cannot be caught, so every continue takes the
-      // console over again, whoever stopped us.
-      static_cast<void>(enter_game_mode());
-      self->continued = true;
       self->wakeup.notify();
       self->watch_jobs();
     });
@@ -73,6 +144,13 @@ struct ConsoleSignals::State : std::enable_shared_from_this<State> {
     jobs.cancel(ignored);
     ending.clear(ignored);
     jobs.clear(ignored);
+    ::sigaction(SIGCONT, &previous_continue, nullptr);
+    continues.wake.store(-1);
+    continue_pipe.close(ignored);
+    if (continue_writer >= 0) {
+      ::close(continue_writer);
+      continue_writer = -1;
+    }
     wakeup.notify();
   }
 };
@@ -81,6 +159,7 @@ ConsoleSignals::ConsoleSignals(const asio::any_io_executor& executor)
     : state_(std::make_shared<State>(executor)) {
   state_->watch_ending();
   state_->watch_jobs();
+  state_->watch_continues();
 }
 
 ConsoleSignals::~ConsoleSignals() {
@@ -91,12 +170,19 @@ std::optional<int> ConsoleSignals::termination() const {
   return state_ ? state_->termination : std::nullopt;
 }
 
+// A stop by SIGSTOP cannot be caught, so every continue takes the console
+// over again, whoever stopped us.
 bool ConsoleSignals::take_continued() {
-  return state_ && std::exchange(state_->continued, false);
+  if (!state_ || !state_->continued()) {
+    return false;
+  }
+  state_->continues_taken = continues.count.load();
+  static_cast<void>(enter_game_mode());
+  return true;
 }
 
 bool ConsoleSignals::pending() const {
-  return state_ && (state_->termination || state_->continued);
+  return state_ && (state_->termination || state_->continued());
 }
 
 WakeUp ConsoleSignals::wait() {
