@@ -15,6 +15,7 @@
 
 namespace {
 
+using testing_support::expect_quits_cleanly;
 using testing_support::expect_screen_left_blank;
 using testing_support::expect_terminal_given_back;
 using testing_support::expect_terminal_taken;
@@ -124,13 +125,7 @@ TEST(Suspend, GivesTheTerminalBackUntilContinuedThenRedrawsAndPlaysOn) {
       game.output_bytes()))
       << "the game no longer moves";
 
-  ASSERT_TRUE(game.write("q"));
-  const std::optional<int> status = game.wait_exit();
-  ASSERT_TRUE(status) << "still running";
-  ASSERT_TRUE(WIFEXITED(*status));
-  EXPECT_EQ(WEXITSTATUS(*status), 0);
-  expect_terminal_given_back(game);
-  EXPECT_EQ(read_file(dir.path("stderr")), "");
+  expect_quits_cleanly(game, dir.path("stderr"));
 }
 
 struct StopCase {
@@ -165,13 +160,7 @@ TEST_P(StoppedForASecond, PlaysNoneOfTheMissedTicksOnceContinued) {
   EXPECT_LE(ticks, TICKS_IN_HALF_A_SECOND + 1) << "ticks drawn in the 0.5 s after the continue";
   EXPECT_TRUE(game.wait_for_text(HIDE_CURSOR, game.output_bytes())) << "the game no longer plays";
 
-  ASSERT_TRUE(game.write("q"));
-  const std::optional<int> status = game.wait_exit();
-  ASSERT_TRUE(status) << "still running";
-  ASSERT_TRUE(WIFEXITED(*status));
-  EXPECT_EQ(WEXITSTATUS(*status), 0);
-  expect_terminal_given_back(game);
-  EXPECT_EQ(read_file(dir.path("stderr")), "");
+  expect_quits_cleanly(game, dir.path("stderr"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Stops, StoppedForASecond,

@@ -19,6 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing_support::ConsoleView;
+using testing_support::expect_quits_cleanly;
 using testing_support::expect_screen_left_blank;
 using testing_support::expect_terminal_given_back;
 using testing_support::PtyProcess;
@@ -42,16 +43,6 @@ constexpr std::string_view HIDE_CURSOR = "\x1b[?25l";  // the end of every frame
 constexpr std::string_view QUERIES = "\x1b[?u\x1b[c";
 constexpr std::string_view ANSWERS = "\x1b[?0u\x1b[?62;22c";
 constexpr std::string_view PUSH_KEYBOARD_FLAGS = "\x1b[>11u";
-
-void expect_quit_cleanly(PtyProcess& game, const TempDir& dir) {
-  ASSERT_TRUE(game.write("q"));
-  const std::optional<int> status = game.wait_exit();
-  ASSERT_TRUE(status) << "still running";
-  ASSERT_TRUE(WIFEXITED(*status)) << "killed by signal " << WTERMSIG(*status);
-  EXPECT_EQ(WEXITSTATUS(*status), 0);
-  expect_terminal_given_back(game);
-  EXPECT_EQ(read_file(dir.path("stderr")), "");
-}
 
 enum class Answer { AtOnce, AfterTheQuit, Never };
 
@@ -132,7 +123,7 @@ TEST_P(TypedAhead, IsNotPlayedWhileKeysTypedAfterTheFirstFrameAre) {
   const std::uint64_t before_pause = game.output_bytes();
   ASSERT_TRUE(game.write("\x1b"));
   EXPECT_TRUE(wait_for_screen_text(game, SIZE, "Paused", before_pause)) << "Esc not played";
-  expect_quit_cleanly(game, dir);
+  expect_quits_cleanly(game, dir.path("stderr"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, TypedAhead,
@@ -151,7 +142,7 @@ TEST(OldText, IsErasedBeforeTheFirstFrameAndTheGameBeforeTheShellComesBack) {
   const ConsoleView first = view_over_old_text(game.output(), SIZE);
   EXPECT_FALSE(shows_old_text(first)) << testing::PrintToString(first.rows);
 
-  expect_quit_cleanly(game, dir);
+  expect_quits_cleanly(game, dir.path("stderr"));
   expect_screen_left_blank(game, SIZE);
 }
 

@@ -1,10 +1,12 @@
 #include "game_pane.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 
 #include "../vt_screen.hpp"
+#include "tmux_session.hpp"
 
 namespace testing_support {
 
@@ -47,6 +49,16 @@ void expect_terminal_given_back(const PtyProcess& game) {
   EXPECT_EQ(console.alternate_screen, false) << "back on the normal screen";
   EXPECT_EQ(console.cursor_visible, true) << "cursor visible";
   EXPECT_TRUE(is_cooked(game.terminal_modes())) << "line input, echo and signal keys on";
+}
+
+void expect_quits_cleanly(PtyProcess& game, const std::string& stderr_path) {
+  ASSERT_TRUE(game.write("q"));
+  const std::optional<int> status = game.wait_exit(std::chrono::seconds(60));
+  ASSERT_TRUE(status) << "still running";
+  ASSERT_TRUE(WIFEXITED(*status)) << "killed by signal " << WTERMSIG(*status);
+  EXPECT_EQ(WEXITSTATUS(*status), 0);
+  expect_terminal_given_back(game);
+  EXPECT_EQ(read_file(stderr_path), "");
 }
 
 void expect_screen_left_blank(const PtyProcess& game, TerminalSize size) {

@@ -38,6 +38,10 @@ bool wait_for_screen_text(PtyProcess& game, TerminalSize size, std::string_view 
 
 // The normal screen, a visible cursor, and line input, echo and signal keys.
 void expect_terminal_given_back(const PtyProcess& game);
+// Types q: the game must end with status 0, give the terminal back and
+// write nothing to standard error (the file at `stderr_path`).
+void expect_quits_cleanly(PtyProcess& game, const std::string& stderr_path);
+
 // The game's screen erased and the cursor home, so that on a console
 // without an alternate screen the shell goes on from a clean page.
 void expect_screen_left_blank(const PtyProcess& game, TerminalSize size);
