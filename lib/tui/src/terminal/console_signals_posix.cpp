@@ -47,7 +47,7 @@ extern "C" void count_continue(int) {
 struct ConsoleSignals::State : std::enable_shared_from_this<State> {
   explicit State(const asio::any_io_executor& executor)
       : ending(executor, SIGTERM, SIGHUP, SIGINT),
-        jobs(executor, SIGTSTP),
+        stops(executor, SIGTSTP),
         continue_pipe(executor),
         wakeup(executor) {
     ending.add(SIGQUIT);
@@ -55,7 +55,7 @@ struct ConsoleSignals::State : std::enable_shared_from_this<State> {
   }
 
   asio::signal_set ending;
-  asio::signal_set jobs;
+  asio::signal_set stops;
   asio::posix::stream_descriptor continue_pipe;  // its read end
   int continue_writer = -1;
   struct sigaction previous_continue {};
@@ -87,17 +87,22 @@ struct ConsoleSignals::State : std::enable_shared_from_this<State> {
     if (!continue_pipe.is_open()) {
       return;
     }
-    continue_pipe.async_wait(asio::posix::stream_descriptor::wait_read, [self = shared_from_this()](
-                                                                            std::error_code error) {
-      if (error || self->closed) {
-        return;
-      }
-      std::array<char, 64> bytes{};
-      while (::read(self->continue_pipe.native_handle(), bytes.data(), bytes.size()) > 0) {
-      }
-      self->wakeup.notify();
-      self->watch_continues();
-    });
+    continue_pipe.async_wait(asio::posix::stream_descriptor::wait_read,
+                             [self = shared_from_this()](std::error_code error) {
+                               if (!error && !self->closed) {
+                                 self->on_continued();
+                               }
+                             });
+  }
+
+  // Empties the pipe (several continues may have written to it), wakes the
+  // loop and watches for the next one.
+  void on_continued() {
+    std::array<char, 64> bytes{};
+    while (::read(continue_pipe.native_handle(), bytes.data(), bytes.size()) > 0) {
+    }
+    wakeup.notify();
+    watch_continues();
   }
 
   void watch_ending() {
@@ -113,16 +118,14 @@ struct ConsoleSignals::State : std::enable_shared_from_this<State> {
     });
   }
 
-  void watch_jobs() {
-    jobs.async_wait([self = shared_from_this()](std::error_code error, int signal) {
+  void watch_stops() {
+    stops.async_wait([self = shared_from_this()](std::error_code error, int) {
       if (error || self->closed) {
         return;
       }
-      if (signal == SIGTSTP) {
-        self->stop_process();  // returns once continued, and counted as such
-      }
+      self->stop_process();  // returns once continued, and counted as such
       self->wakeup.notify();
-      self->watch_jobs();
+      self->watch_stops();
     });
   }
 
@@ -132,18 +135,18 @@ struct ConsoleSignals::State : std::enable_shared_from_this<State> {
     static_cast<void>(detail::write_all(STDOUT_FILENO, "\x1b[?25h"));
     static_cast<void>(leave_game_mode());
     std::error_code ignored;
-    jobs.remove(SIGTSTP, ignored);
+    stops.remove(SIGTSTP, ignored);
     std::raise(SIGTSTP);
-    jobs.add(SIGTSTP, ignored);
+    stops.add(SIGTSTP, ignored);
   }
 
   void stop() {
     closed = true;
     std::error_code ignored;
     ending.cancel(ignored);
-    jobs.cancel(ignored);
+    stops.cancel(ignored);
     ending.clear(ignored);
-    jobs.clear(ignored);
+    stops.clear(ignored);
     ::sigaction(SIGCONT, &previous_continue, nullptr);
     continues.wake.store(-1);
     continue_pipe.close(ignored);
@@ -158,7 +161,7 @@ struct ConsoleSignals::State : std::enable_shared_from_this<State> {
 ConsoleSignals::ConsoleSignals(const asio::any_io_executor& executor)
     : state_(std::make_shared<State>(executor)) {
   state_->watch_ending();
-  state_->watch_jobs();
+  state_->watch_stops();
   state_->watch_continues();
 }
 
