@@ -134,26 +134,21 @@ IoResult<> enter_alternate_screen() {
   return record.keyboard_protocol.load() ? push_keyboard_flags() : IoResult<>{};
 }
 
-// The game's screen erased in the default colours, and the cursor home: a
-// console without an alternate screen (or with it switched off) would show
-// the last frame under the shell's prompt.
-constexpr std::string_view ERASE_AND_HOME = "\x1b[m\x1b[2J\x1b[H";
-
 // Erases the game's screen, if that is where the game is, and pops the
 // keyboard flags, if pushed, before leaving. All goes out in one write, so
 // that nothing can come between. Async-signal-safe.
 IoResult<> leave_alternate_screen() {
   const bool erase = record.on_alternate_screen.exchange(false);
   const bool pop = record.keyboard_flags_pushed.exchange(false);
-  std::array<char,
-             ERASE_AND_HOME.size() + POP_KEYBOARD_FLAGS.size() + LEAVE_ALTERNATE_SCREEN.size()>
+  std::array<char, detail::ERASE_AND_HOME.size() + POP_KEYBOARD_FLAGS.size() +
+                       LEAVE_ALTERNATE_SCREEN.size()>
       bytes{};
   std::size_t length = 0;
   const auto add = [&](std::string_view part) {
     length += part.copy(bytes.data() + length, part.size());
   };
   if (erase) {
-    add(ERASE_AND_HOME);
+    add(detail::ERASE_AND_HOME);
   }
   if (pop) {
     add(POP_KEYBOARD_FLAGS);
