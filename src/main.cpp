@@ -37,6 +37,7 @@ asio::awaitable<TaskOutcome> main_task() {
   tui::EventSource events = tui::EventSource::open(executor, tui::input_descriptor());
   events.on_keyboard_flags(
       [](const tui::KeyboardFlagsReply&) { tui::enable_keyboard_enhancement(); });
+  events.on_device_attributes(tui::device_attributes_answered);
   tui::ConsoleSignals signals(executor);
   RunResult result = co_await run(std::move(events), GameState{}, std::move(terminal), signals);
   tui::restore();

@@ -99,6 +99,25 @@ void prepare_child(const char* stderr_path) {
   pass_on(status);
 }
 
+// Blocks until the test says the program may start.
+void wait_for_go(int fd) {
+  char go = 0;
+  while (::read(fd, &go, 1) < 0 && errno == EINTR) {
+  }
+  ::close(fd);
+}
+
+void write_blocking(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    } else if (n < 0 && errno != EINTR) {
+      throw std::runtime_error("writing to the terminal failed");
+    }
+  }
+}
+
 pid_t read_pid(int fd) {
   pid_t pid = -1;
   ssize_t n = 0;
@@ -122,6 +141,11 @@ PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const Launc
   if (options.launch == Launch::Job && ::pipe2(pid_pipe.data(), O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe2 failed");
   }
+  // Keys typed ahead must be in the terminal before the program starts.
+  std::array<int, 2> go_pipe{-1, -1};
+  if (!options.typed_ahead.empty() && ::pipe2(go_pipe.data(), O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe2 failed");
+  }
   const char* stderr_path = options.stderr_path.empty() ? nullptr : options.stderr_path.c_str();
   winsize window{};
   window.ws_col = size.width;
@@ -132,6 +156,10 @@ PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const Launc
   }
   if (child_ == 0) {
     prepare_child(stderr_path);
+    if (go_pipe[0] >= 0) {
+      ::close(go_pipe[1]);
+      wait_for_go(go_pipe[0]);
+    }
     if (options.launch == Launch::Job) {
       ::close(pid_pipe[0]);
       run_job(binary.c_str(), pid_pipe[1]);
@@ -139,6 +167,16 @@ PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const Launc
     exec_program(binary.c_str());
   }
   ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+  std::array<char, 128> slave_name{};
+  if (::ptsname_r(master_, slave_name.data(), slave_name.size()) == 0) {
+    slave_ = ::open(slave_name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  }
+  if (go_pipe[1] >= 0) {
+    ::close(go_pipe[0]);
+    write_blocking(master_, options.typed_ahead);
+    write_blocking(go_pipe[1], "g");
+    ::close(go_pipe[1]);
+  }
   ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
   program_ = child_;
   if (options.launch == Launch::Job) {
@@ -161,6 +199,9 @@ PtyProcess::~PtyProcess() {
   }
   if (master_ >= 0) {
     ::close(master_);
+  }
+  if (slave_ >= 0) {
+    ::close(slave_);
   }
 }
 
@@ -274,6 +315,31 @@ termios PtyProcess::terminal_modes() const {
     throw std::runtime_error("tcgetattr on the master failed");
   }
   return modes;
+}
+
+std::string PtyProcess::unread_input() const {
+  termios modes{};
+  if (slave_ < 0 || ::tcgetattr(slave_, &modes) != 0) {
+    throw std::runtime_error("the slave side cannot be read");
+  }
+  modes.c_lflag &= ~(ICANON | ECHO);
+  modes.c_cc[VMIN] = 0;
+  modes.c_cc[VTIME] = 0;
+  if (::tcsetattr(slave_, TCSANOW, &modes) != 0) {
+    throw std::runtime_error("tcsetattr on the slave failed");
+  }
+  std::string unread;
+  std::array<char, 4096> chunk{};
+  for (;;) {
+    const ssize_t n = ::read(slave_, chunk.data(), chunk.size());
+    if (n > 0) {
+      unread.append(chunk.data(), static_cast<std::size_t>(n));
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return unread;
+    }
+  }
 }
 
 void PtyProcess::close_master() {
