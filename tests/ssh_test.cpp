@@ -679,6 +679,39 @@ TEST(ServerLife, KeepsItsKeysEndsGamesOnTimeAndOnStop) {
   ::kill(frozen.client().pid(), SIGKILL);
 }
 
+// serve-ssh run to its end with `arguments` after the loopback address:
+// what it wrote, then "status=N".
+std::string serve_ssh_refusing(const std::string& arguments) {
+  return run_command(shell_quote(std::string(RALLIX_SOURCE_DIR) + "/scripts/serve-ssh") +
+                     " --listen 127.0.0.1 --port " + std::to_string(testing_support::free_port()) +
+                     " " + arguments + " 2>&1; echo status=$?");
+}
+
+TEST_F(Hosted, ASecondServerOfTheSameStateLeavesTheFirstOnesGamesAlone) {
+  Player player(ssh_command(server()));
+  const pid_t game = player.joins();
+  ASSERT_GT(game, 0);
+  const std::string output =
+      serve_ssh_refusing("--state-dir " + server().state_dir() + " --user " + server().account());
+  EXPECT_NE(output.find("another serve-ssh serves"), std::string::npos) << output;
+  EXPECT_NE(output.find("status=1"), std::string::npos) << output;
+  EXPECT_EQ(games(), std::vector<pid_t>{game});
+  EXPECT_EQ(player.quits(), 0);
+}
+
+TEST(ServerLife, LeavesAnAccountItDidNotMakeAsItWas) {
+  const TempDir dir;
+  ::chmod(dir.path("").c_str(), 0755);
+  const std::string before = read_file("/etc/passwd") + read_file("/etc/shadow");
+  const std::string output =
+      serve_ssh_refusing("--state-dir " + dir.path("state") + " --user daemon");
+  EXPECT_NE(output.find("an account named daemon exists that serve-ssh did not make"),
+            std::string::npos)
+      << output;
+  EXPECT_NE(output.find("status=1"), std::string::npos) << output;
+  EXPECT_EQ(read_file("/etc/passwd") + read_file("/etc/shadow"), before);
+}
+
 TEST(ServerLife, TheUnitVerifies) {
   // The unit names the checkout it runs from: here, this one.
   const TempDir dir;
