@@ -680,9 +680,11 @@ TEST(ServerLife, KeepsItsKeysEndsGamesOnTimeAndOnStop) {
 }
 
 // serve-ssh run to its end with `arguments` after the loopback address:
-// what it wrote, then "status=N".
+// what it wrote, then "status=N". One that serves instead of refusing is
+// stopped after a minute.
 std::string serve_ssh_refusing(const std::string& arguments) {
-  return run_command(shell_quote(std::string(RALLIX_SOURCE_DIR) + "/scripts/serve-ssh") +
+  return run_command("timeout 60 " +
+                     shell_quote(std::string(RALLIX_SOURCE_DIR) + "/scripts/serve-ssh") +
                      " --listen 127.0.0.1 --port " + std::to_string(testing_support::free_port()) +
                      " " + arguments + " 2>&1; echo status=$?");
 }
