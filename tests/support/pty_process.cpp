@@ -41,9 +41,9 @@ void prepare_child(const char* stderr_path) {
   }
 }
 
-[[noreturn]] void exec_program(const char* binary) {
-  char* const argv[] = {const_cast<char*>(binary), nullptr};
-  ::execv(binary, argv);
+// `argv` ends with a null pointer.
+[[noreturn]] void exec_program(char* const* argv) {
+  ::execv(argv[0], argv);
   ::_exit(127);
 }
 
@@ -64,7 +64,7 @@ void prepare_child(const char* stderr_path) {
 // The job's parent: starts the program in a process group of its own that
 // owns the terminal, tells the test its pid, and waits for it without
 // reacting to its stops, as a shell's job stays in the foreground.
-[[noreturn]] void run_job(const char* binary, int pid_pipe) {
+[[noreturn]] void run_job(char* const* argv, int pid_pipe) {
   const pid_t program = ::fork();
   if (program < 0) {
     ::_exit(125);
@@ -81,7 +81,7 @@ void prepare_child(const char* stderr_path) {
     ::sigaction(SIGTTOU, &ignore, nullptr);
     ::tcsetpgrp(STDIN_FILENO, ::getpid());
     ::sigaction(SIGTTOU, &fallback, nullptr);
-    exec_program(binary);
+    exec_program(argv);
   }
   ::setpgid(program, program);
   struct sigaction ignore {};
@@ -136,7 +136,17 @@ std::string read_text_file(const std::string& path) {
 
 }  // namespace
 
-PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const LaunchOptions& options) {
+PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const LaunchOptions& options)
+    : PtyProcess(std::vector<std::string>{binary}, size, options) {}
+
+PtyProcess::PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
+                       const LaunchOptions& options) {
+  // Made before the fork: the child may not allocate.
+  std::vector<char*> arguments;
+  for (const std::string& argument : argv) {
+    arguments.push_back(const_cast<char*>(argument.c_str()));
+  }
+  arguments.push_back(nullptr);
   std::array<int, 2> pid_pipe{-1, -1};
   if (options.launch == Launch::Job && ::pipe2(pid_pipe.data(), O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe2 failed");
@@ -162,9 +172,9 @@ PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const Launc
     }
     if (options.launch == Launch::Job) {
       ::close(pid_pipe[0]);
-      run_job(binary.c_str(), pid_pipe[1]);
+      run_job(arguments.data(), pid_pipe[1]);
     }
-    exec_program(binary.c_str());
+    exec_program(arguments.data());
   }
   ::fcntl(master_, F_SETFD, FD_CLOEXEC);
   std::array<char, 128> slave_name{};

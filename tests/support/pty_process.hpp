@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testing_support {
 
@@ -48,6 +49,9 @@ class PtyProcess {
   // Starts `binary` with the terminal as its controlling terminal and its
   // standard input, output and error. Core dumps are off in the child.
   PtyProcess(const std::string& binary, TerminalSize size, const LaunchOptions& options = {});
+  // The same with arguments: `argv[0]` is the program's path.
+  PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
+             const LaunchOptions& options = {});
   // Kills a program still running and reaps it.
   ~PtyProcess();
   PtyProcess(const PtyProcess&) = delete;
