@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+#include "command_line.hpp"
+#include "exit_status.hpp"
 #include "game.hpp"
 #include "main_loop.hpp"
 #include "panic/panic.hpp"
@@ -18,9 +20,6 @@
 #include "tui/terminal/console_signals.hpp"
 
 namespace {
-
-constexpr int EXIT_ERROR = 1;
-constexpr int EXIT_PANIC = 101;
 
 // How the main task ended: its result, and the signal that asked it to end.
 struct TaskOutcome {
@@ -85,7 +84,11 @@ int run_main_task() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+  // Asked for help or the version, the game answers and leaves the terminal alone.
+  if (const std::optional<int> answered = answer_command_line({argv + 1, argv + argc})) {
+    return *answered;
+  }
   std::set_terminate(on_terminate);
   try {
     return run_main_task();

@@ -28,22 +28,37 @@ using std::chrono::milliseconds;
 
 // Everything from here to the exec runs in a forked copy of the test, so it
 // keeps to async-signal-safe calls.
-void prepare_child(const char* stderr_path) {
+void redirect(const std::string& path, int descriptor) {
+  if (path.empty()) {
+    return;
+  }
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0 || ::dup2(fd, descriptor) < 0) {
+    ::_exit(126);
+  }
+}
+
+void prepare_child(const LaunchOptions& options) {
   reset_signals_for_exec();
   // The fatal-signal tests must not leave core files behind.
   const rlimit no_core{0, 0};
   ::setrlimit(RLIMIT_CORE, &no_core);
-  if (stderr_path != nullptr) {
-    const int fd = ::open(stderr_path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0) {
-      ::_exit(126);
-    }
-  }
+  redirect(options.stdout_path, STDOUT_FILENO);
+  redirect(options.stderr_path, STDERR_FILENO);
 }
 
-[[noreturn]] void exec_program(const char* binary) {
-  char* const argv[] = {const_cast<char*>(binary), nullptr};
-  ::execv(binary, argv);
+// The program's argument vector, made before the fork.
+std::vector<char*> argument_vector(const std::string& binary, const LaunchOptions& options) {
+  std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+  for (const std::string& argument : options.arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  return argv;
+}
+
+[[noreturn]] void exec_program(char* const* argv) {
+  ::execv(argv[0], argv);
   ::_exit(127);
 }
 
@@ -64,7 +79,7 @@ void prepare_child(const char* stderr_path) {
 // The job's parent: starts the program in a process group of its own that
 // owns the terminal, tells the test its pid, and waits for it without
 // reacting to its stops, as a shell's job stays in the foreground.
-[[noreturn]] void run_job(const char* binary, int pid_pipe) {
+[[noreturn]] void run_job(char* const* argv, int pid_pipe) {
   const pid_t program = ::fork();
   if (program < 0) {
     ::_exit(125);
@@ -81,7 +96,7 @@ void prepare_child(const char* stderr_path) {
     ::sigaction(SIGTTOU, &ignore, nullptr);
     ::tcsetpgrp(STDIN_FILENO, ::getpid());
     ::sigaction(SIGTTOU, &fallback, nullptr);
-    exec_program(binary);
+    exec_program(argv);
   }
   ::setpgid(program, program);
   struct sigaction ignore {};
@@ -122,7 +137,7 @@ PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const Launc
   if (options.launch == Launch::Job && ::pipe2(pid_pipe.data(), O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe2 failed");
   }
-  const char* stderr_path = options.stderr_path.empty() ? nullptr : options.stderr_path.c_str();
+  const std::vector<char*> argv = argument_vector(binary, options);
   winsize window{};
   window.ws_col = size.width;
   window.ws_row = size.height;
@@ -131,12 +146,12 @@ PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const Launc
     throw std::runtime_error("forkpty failed");
   }
   if (child_ == 0) {
-    prepare_child(stderr_path);
+    prepare_child(options);
     if (options.launch == Launch::Job) {
       ::close(pid_pipe[0]);
-      run_job(binary.c_str(), pid_pipe[1]);
+      run_job(argv.data(), pid_pipe[1]);
     }
-    exec_program(binary.c_str());
+    exec_program(argv.data());
   }
   ::fcntl(master_, F_SETFD, FD_CLOEXEC);
   ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);

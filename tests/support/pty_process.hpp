@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testing_support {
 
@@ -34,7 +35,9 @@ enum class Launch {
 
 struct LaunchOptions {
   Launch launch = Launch::SessionLeader;
-  std::string stderr_path;  // empty: standard error is the terminal too
+  std::vector<std::string> arguments{};  // those after the program's name
+  std::string stdout_path{};             // empty: standard output is the terminal
+  std::string stderr_path{};             // empty: standard error is the terminal too
 };
 
 class PtyProcess {
