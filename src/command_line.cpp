@@ -58,7 +58,7 @@ std::string shown(std::string_view argument) {
   return text;
 }
 
-// What the arguments ask for, and the stream its answer goes to.
+// The answer to the arguments: its text, the stream it goes to, the exit status.
 struct Reply {
   std::string text;
   std::FILE* stream;

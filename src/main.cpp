@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include "command_line.hpp"
 #include "exit_status.hpp"
@@ -85,8 +86,11 @@ int run_main_task() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // Asked for help or the version, the game answers and leaves the terminal alone.
-  if (const std::optional<int> answered = answer_command_line({argv + 1, argv + argc})) {
+  // Asked for help or the version, the game answers and leaves the terminal alone. The
+  // program's own name comes first, unless whoever started it left even that out.
+  const std::span<char*> command_line(argv, static_cast<std::size_t>(argc));
+  if (const std::optional<int> answered =
+          answer_command_line(command_line.subspan(command_line.empty() ? 0 : 1))) {
     return *answered;
   }
   std::set_terminate(on_terminate);
