@@ -7,7 +7,10 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <span>
 
+#include "command_line.hpp"
+#include "exit_status.hpp"
 #include "game.hpp"
 #include "main_loop.hpp"
 #include "panic/panic.hpp"
@@ -18,9 +21,6 @@
 #include "tui/terminal/console_signals.hpp"
 
 namespace {
-
-constexpr int EXIT_ERROR = 1;
-constexpr int EXIT_PANIC = 101;
 
 // How the main task ended: its result, and the signal that asked it to end.
 struct TaskOutcome {
@@ -86,7 +86,14 @@ int run_main_task() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+  // Asked for help or the version, the game answers and leaves the terminal alone. The
+  // program's own name comes first, unless whoever started it left even that out.
+  const std::span<char*> command_line(argv, static_cast<std::size_t>(argc));
+  if (const std::optional<int> answered =
+          answer_command_line(command_line.subspan(command_line.empty() ? 0 : 1))) {
+    return *answered;
+  }
   std::set_terminate(on_terminate);
   try {
     return run_main_task();

@@ -28,17 +28,23 @@ using std::chrono::milliseconds;
 
 // Everything from here to the exec runs in a forked copy of the test, so it
 // keeps to async-signal-safe calls.
-void prepare_child(const char* stderr_path) {
+void redirect(const std::string& path, int descriptor) {
+  if (path.empty()) {
+    return;
+  }
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0 || ::dup2(fd, descriptor) < 0) {
+    ::_exit(126);
+  }
+}
+
+void prepare_child(const LaunchOptions& options) {
   reset_signals_for_exec();
   // The fatal-signal tests must not leave core files behind.
   const rlimit no_core{0, 0};
   ::setrlimit(RLIMIT_CORE, &no_core);
-  if (stderr_path != nullptr) {
-    const int fd = ::open(stderr_path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0) {
-      ::_exit(126);
-    }
-  }
+  redirect(options.stdout_path, STDOUT_FILENO);
+  redirect(options.stderr_path, STDERR_FILENO);
 }
 
 // `argv` ends with a null pointer.
@@ -156,7 +162,6 @@ PtyProcess::PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
   if (!options.typed_ahead.empty() && ::pipe2(go_pipe.data(), O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe2 failed");
   }
-  const char* stderr_path = options.stderr_path.empty() ? nullptr : options.stderr_path.c_str();
   winsize window{};
   window.ws_col = size.width;
   window.ws_row = size.height;
@@ -165,7 +170,7 @@ PtyProcess::PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
     throw std::runtime_error("forkpty failed");
   }
   if (child_ == 0) {
-    prepare_child(stderr_path);
+    prepare_child(options);
     if (go_pipe[0] >= 0) {
       ::close(go_pipe[1]);
       wait_for_go(go_pipe[0]);

@@ -35,7 +35,8 @@ enum class Launch {
 
 struct LaunchOptions {
   Launch launch = Launch::SessionLeader;
-  std::string stderr_path;  // empty: standard error is the terminal too
+  std::string stdout_path{};  // empty: standard output is the terminal
+  std::string stderr_path{};  // empty: standard error is the terminal too
   // Typed at the terminal before the program starts: it waits in the
   // terminal's input, as keys typed during a build or over a slow link do.
   std::string typed_ahead{};
