@@ -7,7 +7,10 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <span>
 
+#include "command_line.hpp"
+#include "exit_status.hpp"
 #include "game.hpp"
 #include "main_loop.hpp"
 #include "panic/panic.hpp"
@@ -18,9 +21,6 @@
 #include "tui/terminal/console_signals.hpp"
 
 namespace {
-
-constexpr int EXIT_ERROR = 1;
-constexpr int EXIT_PANIC = 101;
 
 // How the main task ended: its result, and the signal that asked it to end.
 // g++ 12 at -O3 warns, wrongly, that destroying the copy that Asio's
@@ -44,6 +44,7 @@ asio::awaitable<TaskOutcome> main_task() {
   tui::EventSource events = tui::EventSource::open(executor, tui::input_descriptor());
   events.on_keyboard_flags(
       [](const tui::KeyboardFlagsReply&) { tui::enable_keyboard_enhancement(); });
+  events.on_device_attributes(tui::device_attributes_answered);
   tui::ConsoleSignals signals(executor);
   RunResult result = co_await run(std::move(events), GameState{}, std::move(terminal), signals);
   tui::restore();
@@ -92,7 +93,14 @@ int run_main_task() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+  // Asked for help or the version, the game answers and leaves the terminal alone. The
+  // program's own name comes first, unless whoever started it left even that out.
+  const std::span<char*> command_line(argv, static_cast<std::size_t>(argc));
+  if (const std::optional<int> answered =
+          answer_command_line(command_line.subspan(command_line.empty() ? 0 : 1))) {
+    return *answered;
+  }
   std::set_terminate(on_terminate);
   try {
     return run_main_task();

@@ -26,10 +26,13 @@ asio::awaitable<std::optional<Source>> wait_for_first(const TickSchedule& schedu
                                                       tui::ConsoleSignals& signals,
                                                       std::mt19937& random) {
   for (;;) {
+    // The time is read before the signals are looked at: a stop between
+    // the two then shows as a continue, never as a tick the stop made due.
+    const TickSchedule::Clock::time_point now = TickSchedule::Clock::now();
     if (signals.pending()) {
       co_return std::nullopt;
     }
-    const bool tick_due = schedule.is_due(TickSchedule::Clock::now());
+    const bool tick_due = schedule.is_due(now);
     if (const auto source = first_ready(tick_due, events.ready(), random)) {
       co_return *source;
     }
@@ -55,6 +58,7 @@ asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Te
     while (state.running && !signals.termination()) {
       if (signals.take_continued()) {
         terminal.force_full_redraw();
+        schedule.restart(TickSchedule::Clock::now());
       }
       const auto drawn = terminal.draw([&state](tui::Frame& frame) { draw_screen(state, frame); });
       if (!drawn) {

@@ -118,11 +118,12 @@ TEST_P(ConsoleModes, SetUpTakesRawModeAndRestoreGivesLineInputEchoAndCtrlCBack) 
             "input is the terminal: yes\n"
             "restored: ICANON=1 ECHO=1 ISIG=1 IEXTEN=1 IXON=1 ICRNL=1 OPOST=1 VMIN=1 VTIME=0\n");
   EXPECT_EQ(run.terminal,
-            "\x1b[?1049h"                    // the alternate screen
-            "\x1b[?u\x1b[c"                  // does it speak the keyboard protocol?
-            "\x1b[H\x1b[mhi\x1b[m\x1b[?25l"  // one frame, and the cursor hidden
-            "\x1b[?25h"                      // the terminal object closed
-            "\x1b[?1049l");                  // the normal screen
+            "\x1b[?1049h"                           // the alternate screen
+            "\x1b[?u\x1b[c"                         // does it speak the keyboard protocol?
+            "\x1b[m\x1b[2J\x1b[Hhi\x1b[m\x1b[?25l"  // one frame on an erased screen
+            "\x1b[?25h"                             // the terminal object closed
+            "\x1b[m\x1b[2J\x1b[H"                   // the game's screen erased
+            "\x1b[?1049l");                         // the normal screen
 }
 
 INSTANTIATE_TEST_SUITE_P(Console, ConsoleModes,
@@ -149,7 +150,10 @@ TEST(ConsolePanic, RestoresTheConsoleBeforeTheEarlierHookReportsAndShowsTheCurso
   EXPECT_EQ(run.report,
             "hook saw: ICANON=1 ECHO=1 ISIG=1 IEXTEN=1 IXON=1 ICRNL=1 OPOST=1 VMIN=1 VTIME=0 "
             "for boom\nunwound\n");
-  EXPECT_EQ(run.terminal, "\x1b[?1049h\x1b[?u\x1b[c\x1b[m\x1b[?25l\x1b[?1049l[report]\x1b[?25h");
+  EXPECT_EQ(
+      run.terminal,
+      "\x1b[?1049h\x1b[?u\x1b[c\x1b[m\x1b[2J\x1b[m\x1b[?25l\x1b[m\x1b[2J\x1b[H\x1b[?1049l[report]"
+      "\x1b[?25h");
 }
 
 // The keyboard flags live on the alternate screen's own stack: pushed once
@@ -168,12 +172,12 @@ TEST(ConsoleKeyboard, FlagsArePushedOnTheAnswerAndPoppedBeforeEachLeaving) {
   });
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.terminal,
-            "\x1b[?1049h\x1b[?u\x1b[c"  // set-up and the query
-            "\x1b[>11u"                 // the answer came
-            "\x1b[<u\x1b[?1049l"        // a suspend
-            "\x1b[?1049h\x1b[>11u"      // and the continue
-            "\x1b[<u\x1b[?1049l"        // the restore
-            "\x1b[?1049l");
+            "\x1b[?1049h\x1b[?u\x1b[c"               // set-up and the query
+            "\x1b[>11u"                              // the answer came
+            "\x1b[m\x1b[2J\x1b[H\x1b[<u\x1b[?1049l"  // a suspend
+            "\x1b[?1049h\x1b[>11u"                   // and the continue
+            "\x1b[m\x1b[2J\x1b[H\x1b[<u\x1b[?1049l"  // the restore
+            "\x1b[?1049l");                          // nothing left to erase or pop
 }
 
 TEST(ConsoleSetUp, WithoutAnyTerminalPanicsAfterTheRestoreHasRun) {

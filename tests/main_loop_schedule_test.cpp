@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <random>
+#include <vector>
 
 #include "first_ready.hpp"
 #include "tick_schedule.hpp"
@@ -37,6 +38,39 @@ TEST(TickSchedule, AfterAStallOverdueTicksAreTakenOnePerTurnUntilCaughtUp) {
   }
   EXPECT_EQ(burst, 4) << "ticks 1 to 4 were overdue";
   EXPECT_EQ(schedule.next_due(), t0 + 250ms);
+}
+
+// The process was stopped from 60 ms to 1030 ms: no one saw those ticks.
+TEST(TickSchedule, AfterAStopItStartsAfreshOnePeriodLaterAndTakesNoMissedTick) {
+  TickSchedule schedule(t0, TICK_PERIOD);
+  schedule.take();  // tick 0
+  schedule.take();  // tick 1, at 50 ms
+  const Clock::time_point continued = t0 + 1030ms;
+  schedule.restart(continued);
+  EXPECT_FALSE(schedule.is_due(continued));
+  EXPECT_FALSE(schedule.is_due(continued + 49ms));
+  EXPECT_TRUE(schedule.is_due(continued + 50ms));
+  schedule.take();
+  EXPECT_EQ(schedule.next_due(), continued + 100ms);
+  EXPECT_EQ(schedule.taken(), 3u);
+}
+
+// A stall is no stop: the new anchor holds, and every overdue tick is taken.
+TEST(TickSchedule, AStallAfterAStopStillCatchesUpOneTickPerTurnAndSkipsNone) {
+  TickSchedule schedule(t0, TICK_PERIOD);
+  schedule.take();
+  const Clock::time_point continued = t0 + 700ms;
+  schedule.restart(continued);
+  const Clock::time_point after_stall = continued + 260ms;
+  std::vector<Clock::time_point> taken_due;
+  while (schedule.is_due(after_stall)) {
+    taken_due.push_back(schedule.next_due());
+    schedule.take();
+  }
+  EXPECT_EQ(taken_due,
+            (std::vector<Clock::time_point>{continued + 50ms, continued + 100ms, continued + 150ms,
+                                            continued + 200ms, continued + 250ms}));
+  EXPECT_EQ(schedule.next_due(), continued + 300ms);
 }
 
 TEST(TickSchedule, OneSecondHoldsTwentyOneTicks) {

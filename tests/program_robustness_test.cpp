@@ -18,7 +18,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using testing_support::expect_terminal_given_back;
+using testing_support::expect_quits_cleanly;
 using testing_support::Launch;
 using testing_support::peak_memory;
 using testing_support::process_stat;
@@ -45,16 +45,6 @@ constexpr std::size_t FLOOD_KIB = 256;
 constexpr std::uint64_t PEAK_MEMORY_LIMIT = 64ull << 20;
 #endif
 constexpr std::size_t PASTE_MIB = 2;
-
-void expect_quits_cleanly(PtyProcess& game, const TempDir& dir) {
-  ASSERT_TRUE(game.write("q"));
-  const std::optional<int> status = game.wait_exit(60s);
-  ASSERT_TRUE(status) << "still running";
-  ASSERT_TRUE(WIFEXITED(*status)) << "killed by signal " << WTERMSIG(*status);
-  EXPECT_EQ(WEXITSTATUS(*status), 0);
-  expect_terminal_given_back(game);
-  EXPECT_EQ(read_file(dir.path("stderr")), "");
-}
 
 // Waits for the program to end, keeping the last look at it before it was gone.
 bool wait_sampling_cpu(PtyProcess& game, std::optional<ProcessStat>& last,
@@ -161,7 +151,7 @@ TEST(Flood, RandomBytesAndALongPasteLeaveTheGameRunningInBoundedMemory) {
   const std::optional<std::uint64_t> peak = peak_memory(game.pid());
   ASSERT_TRUE(peak);
   EXPECT_LT(*peak, PEAK_MEMORY_LIMIT);
-  expect_quits_cleanly(game, dir);
+  expect_quits_cleanly(game, dir.path("stderr"));
 }
 
 // The first absolute cursor move (CUP or CHA) that leaves a screen of
@@ -215,7 +205,7 @@ TEST_P(TinyOrThinTerminal, DrawsOnScreenAndQuitsCleanly) {
   ASSERT_FALSE(game.try_wait()) << "the game ended";
   EXPECT_NE(game.output().find("\x1b[H"), std::string_view::npos) << "never drew";
 
-  expect_quits_cleanly(game, dir);
+  expect_quits_cleanly(game, dir.path("stderr"));
   ASSERT_LE(game.output_bytes(), PtyProcess::KEPT_OUTPUT);
   EXPECT_EQ(move_off_screen(game.output(), size), "");
 }
@@ -245,7 +235,7 @@ TEST(ResizeStorm, KeepsRunningAndQuitsCleanly) {
   EXPECT_TRUE(wait_for_screen_text(game, SIZE, "┌Rallix | ", before_last, 30s))
       << "no longer drawing";
   ASSERT_FALSE(game.try_wait()) << "the game ended";
-  expect_quits_cleanly(game, dir);
+  expect_quits_cleanly(game, dir.path("stderr"));
 }
 
 }  // namespace

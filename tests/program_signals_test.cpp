@@ -15,6 +15,8 @@
 
 namespace {
 
+using testing_support::expect_quits_cleanly;
+using testing_support::expect_screen_left_blank;
 using testing_support::expect_terminal_given_back;
 using testing_support::expect_terminal_taken;
 using testing_support::Launch;
@@ -26,9 +28,22 @@ using testing_support::TempDir;
 using testing_support::TerminalSize;
 using testing_support::wait_for_screen_text;
 
+using namespace std::chrono_literals;
+
 const std::string binary = RALLIX_BINARY;
 constexpr TerminalSize SIZE{80, 24};
 constexpr std::string_view TITLE = "┌Rallix | 0 - 0";
+constexpr std::string_view HIDE_CURSOR = "\x1b[?25l";  // the end of every frame
+constexpr int TICKS_IN_HALF_A_SECOND = 10;
+
+int count_frames(std::string_view output) {
+  int n = 0;
+  for (auto at = output.find(HIDE_CURSOR); at != std::string_view::npos;
+       at = output.find(HIDE_CURSOR, at + 1)) {
+    ++n;
+  }
+  return n;
+}
 
 // The border all round and the title; the score may have moved meanwhile.
 bool shows_whole_frame(const std::vector<std::string>& rows) {
@@ -55,8 +70,8 @@ void PrintTo(const SignalCase& c, std::ostream* out) {
 class EndsBySignal : public testing::TestWithParam<SignalCase> {};
 
 // Asked to end, the game shuts down as on a quit key; crashed, its handler
-// gives the terminal back. Either way the parent then sees the signal
-// itself, not an exit status that only looks like it.
+// gives the terminal back, the game's screen erased. Either way the parent
+// then sees the signal itself, not an exit status that only looks like it.
 TEST_P(EndsBySignal, GivesTheTerminalBackAndDiesOfTheSignal) {
   const TempDir dir;
   PtyProcess game(binary, SIZE, {.stderr_path = dir.path("stderr")});
@@ -68,6 +83,7 @@ TEST_P(EndsBySignal, GivesTheTerminalBackAndDiesOfTheSignal) {
   ASSERT_TRUE(WIFSIGNALED(*status)) << "exited with status " << WEXITSTATUS(*status);
   EXPECT_EQ(WTERMSIG(*status), GetParam().signal);
   expect_terminal_given_back(game);
+  expect_screen_left_blank(game, SIZE);
   EXPECT_EQ(read_file(dir.path("stderr")), "");
 }
 
@@ -82,8 +98,9 @@ INSTANTIATE_TEST_SUITE_P(Fatal, EndsBySignal,
                                          SignalCase{SIGILL, "ill"}),
                          case_name<SignalCase>);
 
-// A job control stop hands the terminal to the shell; continuing takes it
-// over again and draws the whole frame, since the shell wrote over it.
+// A job control stop hands the terminal to the shell, on a clean page;
+// continuing takes it over again and draws the whole frame, since the shell
+// wrote over it.
 TEST(Suspend, GivesTheTerminalBackUntilContinuedThenRedrawsAndPlaysOn) {
   const TempDir dir;
   PtyProcess game(binary, SIZE, {.launch = Launch::Job, .stderr_path = dir.path("stderr")});
@@ -93,6 +110,7 @@ TEST(Suspend, GivesTheTerminalBackUntilContinuedThenRedrawsAndPlaysOn) {
   ASSERT_TRUE(wait_for_state(game, 'T')) << "not stopped";
   game.drain_for(std::chrono::milliseconds(50));
   expect_terminal_given_back(game);
+  expect_screen_left_blank(game, SIZE);
 
   const std::uint64_t before_continue = game.output_bytes();
   ASSERT_EQ(::kill(game.pid(), SIGCONT), 0);
@@ -107,13 +125,47 @@ TEST(Suspend, GivesTheTerminalBackUntilContinuedThenRedrawsAndPlaysOn) {
       game.output_bytes()))
       << "the game no longer moves";
 
-  ASSERT_TRUE(game.write("q"));
-  const std::optional<int> status = game.wait_exit();
-  ASSERT_TRUE(status) << "still running";
-  ASSERT_TRUE(WIFEXITED(*status));
-  EXPECT_EQ(WEXITSTATUS(*status), 0);
-  expect_terminal_given_back(game);
-  EXPECT_EQ(read_file(dir.path("stderr")), "");
+  expect_quits_cleanly(game, dir.path("stderr"));
 }
+
+struct StopCase {
+  int signal;
+  Launch launch;
+  const char* name;
+};
+
+void PrintTo(const StopCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class StoppedForASecond : public testing::TestWithParam<StopCase> {};
+
+// No one sees the game while it is stopped, so none of that time is played
+// after the continue: it goes on where it was, at its usual pace, whether it
+// gave the terminal back first (SIGTSTP) or was stopped where it stood
+// (SIGSTOP).
+TEST_P(StoppedForASecond, PlaysNoneOfTheMissedTicksOnceContinued) {
+  const TempDir dir;
+  PtyProcess game(binary, SIZE, {.launch = GetParam().launch, .stderr_path = dir.path("stderr")});
+  ASSERT_TRUE(wait_for_screen_text(game, SIZE, TITLE));
+  ASSERT_EQ(::kill(game.pid(), GetParam().signal), 0);
+  ASSERT_TRUE(wait_for_state(game, 'T')) << "not stopped";
+  game.drain_for(1s);
+
+  const std::uint64_t before_continue = game.output_bytes();
+  ASSERT_EQ(::kill(game.pid(), SIGCONT), 0);
+  game.drain_for(500ms);
+  // One frame redraws the whole screen, then each tick draws one.
+  const int ticks = count_frames(game.output_since(before_continue)) - 1;
+  EXPECT_LE(ticks, TICKS_IN_HALF_A_SECOND + 1) << "ticks drawn in the 0.5 s after the continue";
+  EXPECT_TRUE(game.wait_for_text(HIDE_CURSOR, game.output_bytes())) << "the game no longer plays";
+
+  expect_quits_cleanly(game, dir.path("stderr"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Stops, StoppedForASecond,
+                         testing::Values(StopCase{SIGSTOP, Launch::SessionLeader, "stop"},
+                                         StopCase{SIGTSTP, Launch::Job, "terminal_stop"}),
+                         case_name<StopCase>);
 
 }  // namespace

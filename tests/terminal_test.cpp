@@ -48,16 +48,21 @@ struct Console {
   Terminal terminal;
 };
 
-TEST(DrawCycle, WritesTheFrameHidesTheCursorAndFlushesInThatOrder) {
+// The console may show anything before the first frame: a console without
+// an alternate screen shows what the shell printed.
+TEST(DrawCycle, FirstFrameErasesThenWritesTheFrameHidesTheCursorAndFlushesInThatOrder) {
   Console c({6, 3});
+  c.backend.draw(std::vector<CellUpdate>{{{3, 1}, Cell{U'$'}}, {{5, 1}, Cell{U'$'}}});
   EXPECT_TRUE(c.backend.cursor_visible());
   const std::size_t mark = c.mark();
   ASSERT_TRUE(c.draw());
-  EXPECT_EQ(c.calls_since(mark), (Calls{Call::Size, Call::Draw, Call::HideCursor, Call::Flush}));
+  EXPECT_EQ(c.calls_since(mark),
+            (Calls{Call::Size, Call::Clear, Call::Draw, Call::HideCursor, Call::Flush}));
   EXPECT_EQ(c.backend.screen().lines(), (Lines{"──────", " hi   ", "──────"}));
   EXPECT_EQ(c.backend.screen().at({1, 1}).fg, Color::Green);
   EXPECT_FALSE(c.backend.cursor_visible());
-  EXPECT_EQ(c.backend.clears(), 0);
+  ASSERT_TRUE(c.draw());
+  EXPECT_EQ(c.backend.clears(), 1) << "only the first frame erases";
 }
 
 TEST(DrawCycle, ANewSizeErasesOnceAndRewritesEverythingAtThatSize) {
@@ -71,7 +76,7 @@ TEST(DrawCycle, ANewSizeErasesOnceAndRewritesEverythingAtThatSize) {
   EXPECT_EQ(c.backend.screen().lines(), (Lines{"────────", " ho     ", "        ", "────────"}));
   EXPECT_EQ(c.terminal.size(), (Size{8, 4}));
   ASSERT_TRUE(c.draw("ho"));
-  EXPECT_EQ(c.backend.clears(), 1);
+  EXPECT_EQ(c.backend.clears(), 2) << "the first frame's and the new size's";
 }
 
 TEST(DrawCycle, AForcedRedrawErasesAndRewritesWhatSomeoneElseDrewOver) {
@@ -81,7 +86,7 @@ TEST(DrawCycle, AForcedRedrawErasesAndRewritesWhatSomeoneElseDrewOver) {
   c.backend.draw(std::vector<CellUpdate>{{{1, 1}, Cell{U'$'}}, {{2, 2}, Cell{U'$'}}});
   c.terminal.force_full_redraw();
   ASSERT_TRUE(c.draw());
-  EXPECT_EQ(c.backend.clears(), 1);
+  EXPECT_EQ(c.backend.clears(), 2) << "the first frame's and the forced one's";
   EXPECT_EQ(c.backend.screen().lines(), (Lines{"──────", " hi   ", "──────"}));
 }
 

@@ -2,6 +2,9 @@
 // end wrote and shows what a real console would show. It knows only the
 // sequences the program is meant to send, and records anything else, or any
 // move a console could take differently (a scroll off the last row), as an error.
+// It has no alternate screen: the switch to and from it changes nothing, as
+// on a console without one or with it turned off, so whatever the program
+// leaves on the screen, and whatever was there before, stays in view.
 #pragma once
 
 #include <algorithm>
@@ -32,6 +35,22 @@ class VtScreen {
     }
     cursor_ = {std::min(cursor_.x, size.width - 1), std::min(cursor_.y, size.height - 1)};
     pending_wrap_ = false;
+  }
+
+  // Shows `text` over and over in every cell, as a shell's old output shows
+  // before the program starts.
+  void fill(std::string_view text) {
+    const Rect area = screen_.area();
+    std::u32string symbols;
+    for (std::string_view rest = text; !rest.empty();) {
+      symbols += pop_code_point(rest);
+    }
+    std::size_t next = 0;
+    for (int y = 0; y < area.height; ++y) {
+      for (int x = 0; x < area.width; ++x) {
+        screen_.at({x, y}) = Cell{symbols[next++ % symbols.size()], fg_, bg_};
+      }
+    }
   }
 
   void feed(std::string_view bytes) {
@@ -86,6 +105,7 @@ class VtScreen {
   int printed() const { return printed_; }
   int erases() const { return erases_; }
   bool cursor_visible() const { return cursor_visible_; }
+  Position cursor() const { return cursor_; }
 
  private:
   static std::string describe(const Cell& cell) {

@@ -28,22 +28,28 @@ using std::chrono::milliseconds;
 
 // Everything from here to the exec runs in a forked copy of the test, so it
 // keeps to async-signal-safe calls.
-void prepare_child(const char* stderr_path) {
+void redirect(const std::string& path, int descriptor) {
+  if (path.empty()) {
+    return;
+  }
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0 || ::dup2(fd, descriptor) < 0) {
+    ::_exit(126);
+  }
+}
+
+void prepare_child(const LaunchOptions& options) {
   reset_signals_for_exec();
   // The fatal-signal tests must not leave core files behind.
   const rlimit no_core{0, 0};
   ::setrlimit(RLIMIT_CORE, &no_core);
-  if (stderr_path != nullptr) {
-    const int fd = ::open(stderr_path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0) {
-      ::_exit(126);
-    }
-  }
+  redirect(options.stdout_path, STDOUT_FILENO);
+  redirect(options.stderr_path, STDERR_FILENO);
 }
 
-[[noreturn]] void exec_program(const char* binary) {
-  char* const argv[] = {const_cast<char*>(binary), nullptr};
-  ::execv(binary, argv);
+// `argv` ends with a null pointer.
+[[noreturn]] void exec_program(char* const* argv) {
+  ::execv(argv[0], argv);
   ::_exit(127);
 }
 
@@ -64,7 +70,7 @@ void prepare_child(const char* stderr_path) {
 // The job's parent: starts the program in a process group of its own that
 // owns the terminal, tells the test its pid, and waits for it without
 // reacting to its stops, as a shell's job stays in the foreground.
-[[noreturn]] void run_job(const char* binary, int pid_pipe) {
+[[noreturn]] void run_job(char* const* argv, int pid_pipe) {
   const pid_t program = ::fork();
   if (program < 0) {
     ::_exit(125);
@@ -81,7 +87,7 @@ void prepare_child(const char* stderr_path) {
     ::sigaction(SIGTTOU, &ignore, nullptr);
     ::tcsetpgrp(STDIN_FILENO, ::getpid());
     ::sigaction(SIGTTOU, &fallback, nullptr);
-    exec_program(binary);
+    exec_program(argv);
   }
   ::setpgid(program, program);
   struct sigaction ignore {};
@@ -97,6 +103,25 @@ void prepare_child(const char* stderr_path) {
     }
   }
   pass_on(status);
+}
+
+// Blocks until the test says the program may start.
+void wait_for_go(int fd) {
+  char go = 0;
+  while (::read(fd, &go, 1) < 0 && errno == EINTR) {
+  }
+  ::close(fd);
+}
+
+void write_blocking(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    } else if (n < 0 && errno != EINTR) {
+      throw std::runtime_error("writing to the terminal failed");
+    }
+  }
 }
 
 pid_t read_pid(int fd) {
@@ -117,12 +142,26 @@ std::string read_text_file(const std::string& path) {
 
 }  // namespace
 
-PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const LaunchOptions& options) {
+PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const LaunchOptions& options)
+    : PtyProcess(std::vector<std::string>{binary}, size, options) {}
+
+PtyProcess::PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
+                       const LaunchOptions& options) {
+  // Made before the fork: the child may not allocate.
+  std::vector<char*> arguments;
+  for (const std::string& argument : argv) {
+    arguments.push_back(const_cast<char*>(argument.c_str()));
+  }
+  arguments.push_back(nullptr);
   std::array<int, 2> pid_pipe{-1, -1};
   if (options.launch == Launch::Job && ::pipe2(pid_pipe.data(), O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe2 failed");
   }
-  const char* stderr_path = options.stderr_path.empty() ? nullptr : options.stderr_path.c_str();
+  // Keys typed ahead must be in the terminal before the program starts.
+  std::array<int, 2> go_pipe{-1, -1};
+  if (!options.typed_ahead.empty() && ::pipe2(go_pipe.data(), O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe2 failed");
+  }
   winsize window{};
   window.ws_col = size.width;
   window.ws_row = size.height;
@@ -131,14 +170,28 @@ PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const Launc
     throw std::runtime_error("forkpty failed");
   }
   if (child_ == 0) {
-    prepare_child(stderr_path);
+    prepare_child(options);
+    if (go_pipe[0] >= 0) {
+      ::close(go_pipe[1]);
+      wait_for_go(go_pipe[0]);
+    }
     if (options.launch == Launch::Job) {
       ::close(pid_pipe[0]);
-      run_job(binary.c_str(), pid_pipe[1]);
+      run_job(arguments.data(), pid_pipe[1]);
     }
-    exec_program(binary.c_str());
+    exec_program(arguments.data());
   }
   ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+  std::array<char, 128> slave_name{};
+  if (::ptsname_r(master_, slave_name.data(), slave_name.size()) == 0) {
+    slave_ = ::open(slave_name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  }
+  if (go_pipe[1] >= 0) {
+    ::close(go_pipe[0]);
+    write_blocking(master_, options.typed_ahead);
+    write_blocking(go_pipe[1], "g");
+    ::close(go_pipe[1]);
+  }
   ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
   program_ = child_;
   if (options.launch == Launch::Job) {
@@ -161,6 +214,9 @@ PtyProcess::~PtyProcess() {
   }
   if (master_ >= 0) {
     ::close(master_);
+  }
+  if (slave_ >= 0) {
+    ::close(slave_);
   }
 }
 
@@ -274,6 +330,31 @@ termios PtyProcess::terminal_modes() const {
     throw std::runtime_error("tcgetattr on the master failed");
   }
   return modes;
+}
+
+std::string PtyProcess::unread_input() const {
+  termios modes{};
+  if (slave_ < 0 || ::tcgetattr(slave_, &modes) != 0) {
+    throw std::runtime_error("the slave side cannot be read");
+  }
+  modes.c_lflag &= ~(ICANON | ECHO);
+  modes.c_cc[VMIN] = 0;
+  modes.c_cc[VTIME] = 0;
+  if (::tcsetattr(slave_, TCSANOW, &modes) != 0) {
+    throw std::runtime_error("tcsetattr on the slave failed");
+  }
+  std::string unread;
+  std::array<char, 4096> chunk{};
+  for (;;) {
+    const ssize_t n = ::read(slave_, chunk.data(), chunk.size());
+    if (n > 0) {
+      unread.append(chunk.data(), static_cast<std::size_t>(n));
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return unread;
+    }
+  }
 }
 
 void PtyProcess::close_master() {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testing_support {
 
@@ -34,7 +35,11 @@ enum class Launch {
 
 struct LaunchOptions {
   Launch launch = Launch::SessionLeader;
-  std::string stderr_path;  // empty: standard error is the terminal too
+  std::string stdout_path{};  // empty: standard output is the terminal
+  std::string stderr_path{};  // empty: standard error is the terminal too
+  // Typed at the terminal before the program starts: it waits in the
+  // terminal's input, as keys typed during a build or over a slow link do.
+  std::string typed_ahead{};
 };
 
 class PtyProcess {
@@ -45,6 +50,9 @@ class PtyProcess {
   // Starts `binary` with the terminal as its controlling terminal and its
   // standard input, output and error. Core dumps are off in the child.
   PtyProcess(const std::string& binary, TerminalSize size, const LaunchOptions& options = {});
+  // The same with arguments: `argv[0]` is the program's path.
+  PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
+             const LaunchOptions& options = {});
   // Kills a program still running and reaps it.
   ~PtyProcess();
   PtyProcess(const PtyProcess&) = delete;
@@ -74,6 +82,11 @@ class PtyProcess {
   // The slave side's modes, read through the master.
   termios terminal_modes() const;
 
+  // What was typed at the terminal and never read, once the program has
+  // ended. Switches the terminal's input to raw mode, since in line mode an
+  // unfinished line does not show.
+  std::string unread_input() const;
+
   // Hangs the terminal up, as when a terminal emulator's window closes.
   void close_master();
 
@@ -96,6 +109,9 @@ class PtyProcess {
   void read_for(std::chrono::milliseconds limit, const std::function<bool()>& done);
 
   int master_ = -1;
+  // The test's own open of the slave side: it keeps the terminal's input
+  // queue alive after the program has gone, for unread_input.
+  int slave_ = -1;
   pid_t child_ = -1;    // the direct child: the program, or its parent under Launch::Job
   pid_t program_ = -1;  // the program itself
   std::optional<int> status_;

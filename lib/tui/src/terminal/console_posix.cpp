@@ -4,7 +4,9 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +14,7 @@
 
 #include "terminal/console_setup.hpp"
 #include "terminal/fd_write.hpp"
+#include "terminal/reply_drain_posix.hpp"
 #include "tui/terminal/ansi_backend.hpp"
 #include "tui/terminal/console.hpp"
 
@@ -31,6 +34,10 @@ struct ConsoleRecord {
   std::atomic<bool> keyboard_protocol{false};
   std::atomic<bool> keyboard_flags_pushed{false};
   std::atomic<bool> on_alternate_screen{false};
+  // The start-up queries went out at this time (CLOCK_MONOTONIC, in
+  // nanoseconds), and the answer that ends their answers is not read yet.
+  std::atomic<std::int64_t> queries_sent_at{0};
+  std::atomic<bool> answers_due{false};
 };
 
 constinit ConsoleRecord record;
@@ -52,8 +59,8 @@ IoResult<int> controlling_terminal() {
   return fd;
 }
 
-IoResult<> set_mode(int fd, const termios& mode) {
-  if (::tcsetattr(fd, TCSANOW, &mode) != 0) {
+IoResult<> set_mode(int fd, const termios& mode, int when = TCSANOW) {
+  if (::tcsetattr(fd, when, &mode) != 0) {
     return std::unexpected(last_error());
   }
   return {};
@@ -79,7 +86,9 @@ IoResult<> enable_raw_mode() {
   mode.c_lflag &= ~(ICANON | ECHO | ISIG | IEXTEN);
   mode.c_cc[VMIN] = 1;
   mode.c_cc[VTIME] = 0;
-  return set_mode(*fd, mode);
+  // Keys typed before the game took the console (during a build, over a
+  // slow link, while it was stopped) were meant for someone else: they go.
+  return set_mode(*fd, mode, TCSAFLUSH);
 }
 
 IoResult<> disable_raw_mode() {
@@ -125,15 +134,53 @@ IoResult<> enter_alternate_screen() {
   return record.keyboard_protocol.load() ? push_keyboard_flags() : IoResult<>{};
 }
 
-// Pops the keyboard flags first, if pushed; the two go out in one write so
-// that nothing can come between them.
+// Erases the game's screen, if that is where the game is, and pops the
+// keyboard flags, if pushed, before leaving. All goes out in one write, so
+// that nothing can come between. Async-signal-safe.
 IoResult<> leave_alternate_screen() {
-  record.on_alternate_screen.store(false);
-  if (record.keyboard_flags_pushed.exchange(false)) {
-    static constexpr std::string_view POP_AND_LEAVE = "\x1b[<u\x1b[?1049l";
-    return detail::write_all(STDOUT_FILENO, POP_AND_LEAVE);
+  const bool erase = record.on_alternate_screen.exchange(false);
+  const bool pop = record.keyboard_flags_pushed.exchange(false);
+  std::array<char, detail::ERASE_AND_HOME.size() + POP_KEYBOARD_FLAGS.size() +
+                       LEAVE_ALTERNATE_SCREEN.size()>
+      bytes{};
+  std::size_t length = 0;
+  const auto add = [&](std::string_view part) {
+    length += part.copy(bytes.data() + length, part.size());
+  };
+  if (erase) {
+    add(detail::ERASE_AND_HOME);
   }
-  return detail::write_all(STDOUT_FILENO, LEAVE_ALTERNATE_SCREEN);
+  if (pop) {
+    add(POP_KEYBOARD_FLAGS);
+  }
+  add(LEAVE_ALTERNATE_SCREEN);
+  return detail::write_all(STDOUT_FILENO, {bytes.data(), length});
+}
+
+// Asks whether the terminal speaks the keyboard protocol, without waiting:
+// the answers arrive as input. A terminal that does not know the protocol
+// answers only the device attributes request, which every terminal answers.
+void send_queries() {
+  record.queries_sent_at.store(detail::monotonic_now().count());
+  record.answers_due.store(detail::write_all(STDOUT_FILENO, "\x1b[?u\x1b[c").has_value());
+}
+
+// Reads away what the terminal still owes for the queries, and drops it,
+// while the input is still raw: given back first, the console would echo
+// the answers and hand them to the shell as typed text. Waits until
+// REPLY_WAIT after the queries at most, and not at all once their end has
+// been read. Async-signal-safe.
+void drain_answers() noexcept {
+  const int fd = record.terminal.load();
+  if (fd < 0 || !record.answers_due.load()) {
+    return;
+  }
+  detail::TerminalReplyInput input(fd);
+  const std::chrono::nanoseconds deadline =
+      std::chrono::nanoseconds(record.queries_sent_at.load()) + detail::REPLY_WAIT;
+  if (detail::drain_until_reply(input, deadline)) {
+    record.answers_due.store(false);
+  }
 }
 
 // Game mode, the input mode first: see leave_steps for the order of the undos.
@@ -158,16 +205,15 @@ IoResult<> ignore_broken_pipe() {
 // handler runs in a broken process, so it only reads the record filled in
 // before and uses async-signal-safe calls: no allocation, lock or format.
 extern "C" void restore_on_fatal_signal(int signal) {
+  drain_answers();
   const int fd = record.terminal.load();
   if (fd >= 0 && record.has_saved.load()) {
     termios mode = record.saved;
     mode.c_lflag |= ICANON | ECHO | ISIG;
     ::tcsetattr(fd, TCSANOW, &mode);
   }
-  if (record.keyboard_flags_pushed.load()) {
-    static_cast<void>(detail::write_all(STDOUT_FILENO, POP_KEYBOARD_FLAGS));
-  }
-  static_cast<void>(detail::write_all(STDOUT_FILENO, "\x1b[?25h\x1b[?1049l"));
+  static_cast<void>(detail::write_all(STDOUT_FILENO, "\x1b[?25h"));
+  static_cast<void>(leave_alternate_screen());
   // The handler was reset to the default action on entry, and the signal
   // is not blocked inside it, so this ends the process as the signal would.
   ::raise(signal);
@@ -193,6 +239,7 @@ IoResult<> enter_game_mode() {
 }
 
 IoResult<> leave_game_mode() {
+  drain_answers();
   return detail::leave_steps(GAME_MODE);
 }
 
@@ -206,9 +253,7 @@ Terminal init() {
   if (IoResult<> entered = enter_game_mode(); !entered) {
     detail::fail_to_initialize(entered.error());
   }
-  // Asked for without waiting: the answer arrives as input, and a terminal
-  // that does not know the protocol answers only the attributes request.
-  static_cast<void>(detail::write_all(STDOUT_FILENO, "\x1b[?u\x1b[c"));
+  send_queries();
   IoResult<Terminal> terminal =
       Terminal::create(std::make_unique<AnsiBackend>(STDOUT_FILENO, record.terminal.load()));
   if (!terminal) {
@@ -227,6 +272,10 @@ void enable_keyboard_enhancement() {
     return;
   }
   static_cast<void>(push_keyboard_flags());
+}
+
+void device_attributes_answered() noexcept {
+  record.answers_due.store(false);
 }
 
 ConsoleHandle input_descriptor() {

@@ -4,11 +4,18 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 #include <system_error>
 
 #include "tui/terminal/backend.hpp"
 
 namespace tui::detail {
+
+// The game's screen erased in the default colours and the cursor home, the
+// last thing written on the alternate screen before it is left: a console
+// without one (or with it switched off) would keep the last frame under the
+// shell's prompt.
+inline constexpr std::string_view ERASE_AND_HOME = "\x1b[m\x1b[2J\x1b[H";
 
 // One step of game mode and its undo.
 struct ModeStep {

@@ -27,6 +27,7 @@ struct ConsoleRecord {
   std::atomic<DWORD> saved_output_mode{0};
   std::atomic<UINT> saved_code_page{0};
   std::atomic<bool> has_saved_output{false};
+  std::atomic<bool> on_alternate_screen{false};
 };
 
 constinit ConsoleRecord record;
@@ -106,8 +107,16 @@ IoResult<> enable_raw_mode() {
     record.saved_input_mode.store(*mode);
     record.has_saved_input.store(true);
   }
-  return set_mode(*input,
-                  (*mode & ~(COOKED_INPUT | ENABLE_VIRTUAL_TERMINAL_INPUT)) | ENABLE_WINDOW_INPUT);
+  if (IoResult<> set = set_mode(
+          *input, (*mode & ~(COOKED_INPUT | ENABLE_VIRTUAL_TERMINAL_INPUT)) | ENABLE_WINDOW_INPUT);
+      !set) {
+    return set;
+  }
+  // Keys typed before the game took the console were meant for someone else.
+  if (::FlushConsoleInputBuffer(*input) == 0) {
+    return std::unexpected(last_error());
+  }
+  return {};
 }
 
 IoResult<> disable_raw_mode() {
@@ -161,7 +170,21 @@ IoResult<> enter_alternate_screen() {
   if (::SetConsoleOutputCP(CP_UTF8) == 0) {
     return std::unexpected(last_error());
   }
-  return detail::write_all(standard_output(), ENTER_ALTERNATE_SCREEN);
+  if (IoResult<> entered = detail::write_all(standard_output(), ENTER_ALTERNATE_SCREEN); !entered) {
+    return entered;
+  }
+  record.on_alternate_screen.store(true);
+  return {};
+}
+
+// Erases the game's screen first, if that is where the game is.
+IoResult<> write_leave_alternate_screen() {
+  if (record.on_alternate_screen.exchange(false)) {
+    if (IoResult<> erased = detail::write_all(standard_output(), detail::ERASE_AND_HOME); !erased) {
+      return erased;
+    }
+  }
+  return detail::write_all(standard_output(), LEAVE_ALTERNATE_SCREEN);
 }
 
 IoResult<> leave_alternate_screen() {
@@ -175,7 +198,7 @@ IoResult<> leave_alternate_screen() {
   }
   // Without VT processing the sequence would show as text.
   if ((*mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0) {
-    if (IoResult<> left = detail::write_all(standard_output(), LEAVE_ALTERNATE_SCREEN); !left) {
+    if (IoResult<> left = write_leave_alternate_screen(); !left) {
       return left;
     }
   }
@@ -202,7 +225,8 @@ void restore_after_crash() {
     ::SetConsoleMode(input, record.saved_input_mode.load() | COOKED_INPUT);
   }
   if (HANDLE screen = record.screen.load(); screen != nullptr && record.has_saved_output.load()) {
-    static_cast<void>(detail::write_all(standard_output(), "\x1b[?25h\x1b[?1049l"));
+    static_cast<void>(detail::write_all(standard_output(), "\x1b[?25h"));
+    static_cast<void>(write_leave_alternate_screen());
     ::SetConsoleOutputCP(record.saved_code_page.load());
     ::SetConsoleMode(screen, record.saved_output_mode.load());
   }
@@ -254,6 +278,9 @@ void restore() noexcept {
 
 // Console input records tell presses from releases already.
 void enable_keyboard_enhancement() {}
+
+// Nothing is asked of a Windows console, so nothing is waited for.
+void device_attributes_answered() noexcept {}
 
 ConsoleHandle input_descriptor() {
   return record.input.load();

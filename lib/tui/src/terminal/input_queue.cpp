@@ -70,6 +70,10 @@ void InputQueue::on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)
   on_keyboard_flags_ = std::move(callback);
 }
 
+void InputQueue::on_device_attributes(std::function<void()> callback) {
+  on_device_attributes_ = std::move(callback);
+}
+
 void InputQueue::close() {
   if (closed_) {
     return;
@@ -89,6 +93,8 @@ void InputQueue::deliver_decoded() {
       if (on_keyboard_flags_) {
         on_keyboard_flags_(*flags);
       }
+    } else if (std::holds_alternative<DeviceAttributesReply>(item) && on_device_attributes_) {
+      on_device_attributes_();
     }
   }
   decoded_.clear();
@@ -137,6 +143,12 @@ WakeUp EventSource::wait_ready() {
 void EventSource::on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback) {
   if (state_) {
     state_->queue->on_keyboard_flags(std::move(callback));
+  }
+}
+
+void EventSource::on_device_attributes(std::function<void()> callback) {
+  if (state_) {
+    state_->queue->on_device_attributes(std::move(callback));
   }
 }
 

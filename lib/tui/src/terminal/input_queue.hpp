@@ -49,6 +49,7 @@ class InputQueue : public std::enable_shared_from_this<InputQueue> {
   WakeUp wait_ready() { return wakeup_.wait(); }
 
   void on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback);
+  void on_device_attributes(std::function<void()> callback);
 
   // Drops what is queued and wakes every waiter; feeds after it are ignored.
   void close();
@@ -63,6 +64,7 @@ class InputQueue : public std::enable_shared_from_this<InputQueue> {
   std::vector<Decoded> decoded_;
   std::deque<InputItem> queue_;
   std::function<void(const KeyboardFlagsReply&)> on_keyboard_flags_;
+  std::function<void()> on_device_attributes_;
   bool ended_ = false;
   bool closed_ = false;
   unsigned grace_round_ = 0;  // tells a stale grace expiry from the current one

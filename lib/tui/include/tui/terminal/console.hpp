@@ -26,11 +26,15 @@ Terminal init();
 // Gives the console back: raw mode off (line input, echo and Ctrl+C on,
 // whatever they were before), then the normal screen. Both are done even if
 // init never got to them. A failure is one line on standard error; restore
-// never throws and never ends the program.
+// never throws and never ends the program. While the input is still raw,
+// answers to init's queries still on their way are read and dropped, for
+// up to 100 ms after the queries went out; this delays no exit once they
+// have come (see device_attributes_answered).
 void restore() noexcept;
 
 // The two halves of game mode on their own, so that they can be run again
 // (leaving for a suspend and entering once more when the process continues).
+// Leaving reads away answers still due, as restore does.
 IoResult<> enter_game_mode();
 IoResult<> leave_game_mode();
 
@@ -38,6 +42,11 @@ IoResult<> leave_game_mode();
 // protocol: from then on keys arrive with their releases and modifiers told
 // apart, while the game has the alternate screen. Later calls do nothing.
 void enable_keyboard_enhancement();
+
+// Called when the terminal's answer to the device attributes request, the
+// last of its answers to init's queries, has been read: from then on
+// giving the console back waits for nothing.
+void device_attributes_answered() noexcept;
 
 // The controlling terminal's input, for the event source to read; it is
 // opened by the first of init, enter_game_mode and restore, and kept open.

@@ -4,8 +4,10 @@
 // They are caught on the Asio reactor, not in a signal handler, so that the
 // program can end or pause through its ordinary code: an ending signal is
 // recorded for the main loop to finish on, and a stop request gives the
-// console back, stops the process and takes the console over again when it
-// continues.
+// console back and stops the process. A continue alone is counted by a
+// handler of its own the moment the process runs again, so that the main
+// loop sees it before it takes another tick; the loop then takes the
+// console over again through take_continued.
 #pragma once
 
 #include <asio/any_io_executor.hpp>
@@ -28,11 +30,15 @@ class ConsoleSignals {
   // The first ending signal received, if any.
   [[nodiscard]] std::optional<int> termination() const;
 
-  // True once after each time the process continued from a stop: the
-  // console was someone else's meanwhile, so the screen must be drawn anew.
+  // True once after each time the process continued from a stop (several
+  // continues not yet taken count as one), and then the console is taken
+  // over again: it was someone else's meanwhile, so the screen must be
+  // drawn anew, and the time stopped is no time the game was seen.
   [[nodiscard]] bool take_continued();
 
-  // True when an ending signal came or a continue is not yet taken.
+  // True when an ending signal came or a continue is not yet taken. A
+  // continue shows here as soon as the process runs again, without waiting
+  // for the reactor.
   [[nodiscard]] bool pending() const;
 
   // Ends when a signal may have made pending() true, or when it is cancelled.

@@ -47,6 +47,8 @@ class EventSource {
 
   // Called with the terminal's answer to the keyboard protocol query.
   void on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback);
+  // Called when the terminal has answered the device attributes request.
+  void on_device_attributes(std::function<void()> callback);
 
   // Stops reading and watching; waits for nothing. Items not yet taken are
   // dropped. Closing twice is harmless.

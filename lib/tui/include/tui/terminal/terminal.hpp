@@ -27,7 +27,8 @@ class Terminal {
   ~Terminal();
 
   // Draws one frame: `build` fills a blank buffer of the console's size, and
-  // only the cells that differ from the previous frame are written. A
+  // only the cells that differ from the previous frame are written; the
+  // first frame erases the screen and writes every cell that is not blank. A
   // failure of the console aborts the frame and is returned; the next frame
   // then erases and rewrites the whole screen, since this one may have left
   // part of itself there.
@@ -63,7 +64,9 @@ class Terminal {
   std::size_t current_ = 0;
   Size size_;
   bool cursor_hidden_ = false;
-  bool full_redraw_ = false;
+  // The console may show anything before the first frame: a console without
+  // an alternate screen (or with it switched off) shows the shell's text.
+  bool full_redraw_ = true;
   bool closed_ = false;
   std::vector<CellUpdate> updates_;
 };
