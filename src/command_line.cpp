@@ -5,10 +5,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
+#include <system_error>
 
+#include "error_text/error_text.hpp"
 #include "exit_status.hpp"
 
 namespace {
@@ -109,8 +110,9 @@ std::optional<int> answer_command_line(std::span<const char* const> arguments) {
   if (!write_all(reply->stream, reply->text)) {
     const int error = errno;
     if (reply->stream == stdout) {
-      write_all(stderr, fmt::format("rallix: writing to standard output failed: {}\n",
-                                    std::strerror(error)));
+      write_all(stderr,
+                fmt::format("rallix: writing to standard output failed: {}\n",
+                            error_text::describe(std::error_code(error, std::generic_category()))));
     }
     return EXIT_ERROR;
   }

@@ -145,13 +145,13 @@ INSTANTIATE_TEST_SUITE_P(
              "/dev/full",
              1,
              "",
-             "rallix: writing to standard output failed: No space left on device\n"},
+             "rallix: writing to standard output failed: No space left on device (os error 28)\n"},
         Case{"VersionOnAFullDisk",
              {"--version"},
              "/dev/full",
              1,
              "",
-             "rallix: writing to standard output failed: No space left on device\n"}),
+             "rallix: writing to standard output failed: No space left on device (os error 28)\n"}),
     case_name<Case>);
 
 }  // namespace

@@ -205,9 +205,31 @@ TEST(ConsoleSetUp, WithoutAnyTerminalPanicsAfterTheRestoreHasRun) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 101) << text;
   const std::string cause = "No such device or address";
   const std::string message = "failed to initialize terminal: " + cause + " (os error 6)\n";
-  EXPECT_TRUE(text.starts_with("Failed to restore terminal: " + cause + "\n")) << text;
+  EXPECT_TRUE(text.starts_with("Failed to restore terminal: " + cause + " (os error 6)\n")) << text;
   EXPECT_NE(text.find("\n" + message), std::string::npos) << text;
   EXPECT_TRUE(text.ends_with("unwound with: " + message)) << text;
+}
+
+// Standard output goes away while the game runs: both failure lines of the
+// way out name the error as an error report does, with its code.
+TEST(ConsoleExit, FailuresOnAGoneOutputNameTheErrorWithItsCode) {
+  const ChildRun run = run_on_pty([](int report) {
+    Terminal terminal = init();
+    static_cast<void>(terminal.draw([](Frame&) {}));
+    int gone[2];
+    if (::pipe(gone) != 0) {
+      ::_exit(91);
+    }
+    ::close(gone[0]);
+    ::dup2(gone[1], STDOUT_FILENO);
+    ::dup2(report, STDERR_FILENO);
+    terminal.close();
+    restore();
+  });
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.report,
+            "Failed to show the cursor: Broken pipe (os error 32)\n"
+            "Failed to restore terminal: Broken pipe (os error 32)\n");
 }
 
 }  // namespace

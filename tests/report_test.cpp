@@ -156,20 +156,6 @@ TEST_F(PlainReport, PrintErrorWritesThePrefixTheRenderingAndALineEnd) {
   EXPECT_EQ(captured.text(), "Error: " + render(report, Settings{}) + "\n");
 }
 
-class TestCategory : public std::error_category {
- public:
-  const char* name() const noexcept override { return "test"; }
-  std::string message(int) const override { return "went wrong"; }
-};
-
-TEST(Describe, NamesOsErrorsAsSuchAndOtherCategoriesByName) {
-  static const TestCategory test_category;
-  EXPECT_EQ(describe(std::error_code(EPIPE, std::system_category())), "Broken pipe (os error 32)");
-  EXPECT_EQ(describe(std::make_error_code(std::errc::no_such_file_or_directory)),
-            "No such file or directory (os error 2)");
-  EXPECT_EQ(describe(std::error_code(7, test_category)), "went wrong (test error 7)");
-}
-
 TEST(Report, LocationIsWhereEachFactoryWasCalled) {
   const ScopedVariable no_backtrace(BACKTRACE_VARIABLE, nullptr);
   const unsigned message_line = __LINE__ + 1;
@@ -222,10 +208,13 @@ TEST(BacktraceTest, IsCapturedAndShownWhenTheVariableAsks) {
   const std::string text = render(report, Settings{});
   EXPECT_NE(text.find(" BACKTRACE "), std::string::npos) << text;
   EXPECT_EQ(text.find("Backtrace omitted"), std::string::npos) << text;
-  EXPECT_NE(text.find("BacktraceTest_IsCapturedAndShownWhenTheVariableAsks_Test::TestBody()\n"
-                      "      at tests/report_test.cpp:"),
-            std::string::npos)
-      << text;
+  // Without debug information the frames still have their names, from the
+  // symbol table, but no source lines.
+  std::string frame = "BacktraceTest_IsCapturedAndShownWhenTheVariableAsks_Test::TestBody()\n";
+  if (BUILT_WITH_DEBUG_INFO) {
+    frame += "      at tests/report_test.cpp:";
+  }
+  EXPECT_NE(text.find(frame), std::string::npos) << text;
   EXPECT_EQ(text.find("report::Report::Report"), std::string::npos)
       << "the report's own frames stay hidden\n"
       << text;

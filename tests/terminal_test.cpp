@@ -168,7 +168,8 @@ TEST(TerminalClose, ReportsAFailureOnStandardErrorAndGoesOn) {
   c.backend.fail_next(BROKEN_PIPE, Call::Flush);
   ::testing::internal::CaptureStderr();
   c.terminal.close();
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Failed to show the cursor: Broken pipe\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Failed to show the cursor: Broken pipe (os error 32)\n");
 }
 
 }  // namespace

@@ -1,18 +1,10 @@
 #include "report/report.hpp"
 
-#include <fmt/format.h>
-
 #include <utility>
 
-namespace report {
+#include "error_text/error_text.hpp"
 
-std::string describe(std::error_code error) {
-  const std::error_category& category = error.category();
-  if (category == std::system_category() || category == std::generic_category()) {
-    return fmt::format("{} (os error {})", error.message(), error.value());
-  }
-  return fmt::format("{} ({} error {})", error.message(), category.name(), error.value());
-}
+namespace report {
 
 Report::Report(std::string message, std::source_location location)
     : location_(location), backtrace_(Backtrace::capture_if_requested()) {
@@ -21,7 +13,7 @@ Report::Report(std::string message, std::source_location location)
 
 Report::Report(std::error_code error, std::source_location location)
     : location_(location), backtrace_(Backtrace::capture_if_requested()) {
-  messages_.push_back(describe(error));
+  messages_.push_back(error_text::describe(error));
 }
 
 Report& Report::context(std::string message) & {

@@ -31,13 +31,11 @@ struct Backtrace {
   static std::optional<Backtrace> capture_if_requested();
 };
 
-// "Broken pipe (os error 32)": the error's text with its code.
-std::string describe(std::error_code error);
-
 class Report {
  public:
   explicit Report(std::string message,
                   std::source_location location = std::source_location::current());
+  // The first message is the error's text with its code (error_text::describe).
   explicit Report(std::error_code error,
                   std::source_location location = std::source_location::current());
 

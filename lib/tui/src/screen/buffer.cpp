@@ -6,7 +6,7 @@
 
 namespace tui {
 
-Buffer::Buffer(Rect area) : area_(area), cells_(static_cast<std::size_t>(area.area())) {}
+Buffer::Buffer(Rect area) : area_(area), cells_(cell_count(area.size())) {}
 
 Buffer Buffer::with_lines(const std::vector<std::string_view>& lines) {
   std::vector<std::vector<char32_t>> rows;
@@ -34,7 +34,7 @@ void Buffer::reset() {
 
 void Buffer::resize(Rect area) {
   area_ = area;
-  cells_.assign(static_cast<std::size_t>(area.area()), BLANK_CELL);
+  cells_.assign(cell_count(area.size()), BLANK_CELL);
 }
 
 int Buffer::set_string(Position start, std::string_view text, const Style& style, int max_width) {
@@ -70,9 +70,8 @@ void Buffer::diff(const Buffer& previous, std::vector<CellUpdate>& updates) cons
   const bool comparable = previous.area_ == area_;
   for (std::size_t i = 0; i < cells_.size(); ++i) {
     if (!comparable || cells_[i] != previous.cells_[i]) {
-      const int offset = static_cast<int>(i);
-      updates.push_back(
-          {{area_.x + offset % area_.width, area_.y + offset / area_.width}, cells_[i]});
+      const Position offset = cell_position(i, area_.width);
+      updates.push_back({{area_.x + offset.x, area_.y + offset.y}, cells_[i]});
     }
   }
 }

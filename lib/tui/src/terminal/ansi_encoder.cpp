@@ -120,8 +120,7 @@ void AnsiEncoder::set_screen_size(Size size) {
     return;
   }
   size_ = size;
-  screen_.assign(static_cast<std::size_t>(std::max(size.width, 0) * std::max(size.height, 0)),
-                 ScreenCell{});
+  screen_.assign(cell_count(size), ScreenCell{});
   cursor_.reset();
 }
 

@@ -72,12 +72,8 @@ class AnsiEncoder {
   bool on_screen(Position p) const {
     return p.x >= 0 && p.y >= 0 && p.x < size_.width && p.y < size_.height;
   }
-  ScreenCell& screen_at(Position p) {
-    return screen_[static_cast<std::size_t>(p.y * size_.width + p.x)];
-  }
-  const ScreenCell& screen_at(Position p) const {
-    return screen_[static_cast<std::size_t>(p.y * size_.width + p.x)];
-  }
+  ScreenCell& screen_at(Position p) { return screen_[cell_index(p, size_.width)]; }
+  const ScreenCell& screen_at(Position p) const { return screen_[cell_index(p, size_.width)]; }
 
   Size size_;
   std::vector<ScreenCell> screen_;

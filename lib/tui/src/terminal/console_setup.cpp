@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "error_text/error_text.hpp"
 #include "panic/panic.hpp"
 #include "tui/terminal/console.hpp"
 
@@ -38,8 +39,7 @@ void install_restoring_hook() {
 }
 
 void fail_to_initialize(std::error_code error) {
-  panic::panic("failed to initialize terminal: " + error.message() + " (os error " +
-               std::to_string(error.value()) + ")");
+  panic::panic("failed to initialize terminal: " + error_text::describe(error));
 }
 
 void report_restore_failure(const IoResult<>& left) noexcept {
@@ -47,7 +47,8 @@ void report_restore_failure(const IoResult<>& left) noexcept {
     return;
   }
   try {
-    std::fprintf(stderr, "Failed to restore terminal: %s\n", left.error().message().c_str());
+    std::fprintf(stderr, "Failed to restore terminal: %s\n",
+                 error_text::describe(left.error()).c_str());
   } catch (...) {
     std::fputs("Failed to restore terminal\n", stderr);
   }

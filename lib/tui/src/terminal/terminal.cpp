@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "error_text/error_text.hpp"
+
 namespace tui {
 namespace {
 
@@ -99,7 +101,8 @@ void Terminal::close() {
     if (shown) {
       cursor_hidden_ = false;
     } else {
-      std::fprintf(stderr, "Failed to show the cursor: %s\n", shown.error().message().c_str());
+      std::fprintf(stderr, "Failed to show the cursor: %s\n",
+                   error_text::describe(shown.error()).c_str());
     }
   }
   buffers_ = {};

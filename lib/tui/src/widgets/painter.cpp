@@ -28,7 +28,7 @@ Painter::Painter(Size size, Bounds x_bounds, Bounds y_bounds)
     : size_{std::max(size.width, 0), std::max(size.height, 0)},
       x_bounds_(x_bounds),
       y_bounds_(y_bounds),
-      grid_(static_cast<std::size_t>(size_.width * size_.height)) {}
+      grid_(cell_count(size_)) {}
 
 std::optional<Position> Painter::cell_at(double x, double y) const {
   if (size_.width == 0 || size_.height == 0) {

@@ -57,7 +57,7 @@ class Buffer {
 
  private:
   std::size_t index_of(Position p) const {
-    return static_cast<std::size_t>((p.y - area_.y) * area_.width + (p.x - area_.x));
+    return cell_index({p.x - area_.x, p.y - area_.y}, area_.width);
   }
 
   Rect area_;

@@ -49,8 +49,7 @@ class Painter {
   template <std::invocable<Position, Color> Visit>
   void for_each_painted(Visit visit) const {
     for (const std::size_t index : painted_) {
-      const int i = static_cast<int>(index);
-      visit(Position{i % size_.width, i / size_.width}, *grid_[index]);
+      visit(cell_position(index, size_.width), *grid_[index]);
     }
   }
 
@@ -62,9 +61,7 @@ class Painter {
   bool in_grid(Position cell) const {
     return cell.x >= 0 && cell.x < size_.width && cell.y >= 0 && cell.y < size_.height;
   }
-  std::size_t index_of(Position cell) const {
-    return static_cast<std::size_t>(cell.y * size_.width + cell.x);
-  }
+  std::size_t index_of(Position cell) const { return cell_index(cell, size_.width); }
 
   Size size_;
   Bounds x_bounds_;
