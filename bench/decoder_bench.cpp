@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tui/terminal/input_decoder.hpp"
+#include "tui/input/input_decoder.hpp"
 
 namespace {
 

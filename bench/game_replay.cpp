@@ -2,8 +2,8 @@
 
 #include "game.hpp"
 #include "input.hpp"
+#include "tui/input/events.hpp"
 #include "tui/screen/frame.hpp"
-#include "tui/terminal/events.hpp"
 #include "ui.hpp"
 
 namespace bench {

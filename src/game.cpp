@@ -11,6 +11,9 @@ constexpr double COMPUTER_SERVE_OFFSET = 1.5;
 // The computer's paddle returns the ball one unit in front of its face.
 constexpr double COMPUTER_HIT_REACH = 1.0;
 
+// How far below the top wall the player's paddle must stay after a move up.
+constexpr double PLAYER_TOP_MARGIN = 3.0;
+
 }  // namespace
 
 void GameState::reset() {
@@ -46,10 +49,10 @@ void GameState::step_computer_paddle() {
 
 void GameState::move_player_paddle_up() {
   const double candidate = player_paddle_y + PLAYER_PADDLE_STEP;
-  // The test is made on the candidate with a margin of 3.0 rather than the
+  // The test is made on the candidate with a margin rather than the
   // paddle's height, so from the starting 7.5 the top may end half a unit
   // past the top wall. The move is all or nothing.
-  if (candidate + 3.0 < FIELD_HEIGHT) {
+  if (candidate + PLAYER_TOP_MARGIN < FIELD_HEIGHT) {
     player_paddle_y = candidate;
   }
 }

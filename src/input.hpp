@@ -2,7 +2,7 @@
 #pragma once
 
 #include "game.hpp"
-#include "tui/terminal/events.hpp"
+#include "tui/input/events.hpp"
 
 // Acts on key presses only; every other item, and every key without a
 // binding, leaves `state` as it was. It never waits and never fails.

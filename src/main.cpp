@@ -18,7 +18,7 @@
 #include "report/render.hpp"
 #include "report/report.hpp"
 #include "tui/terminal/console.hpp"
-#include "tui/terminal/console_signals.hpp"
+#include "tui/terminal/signals.hpp"
 
 namespace {
 
@@ -45,7 +45,7 @@ asio::awaitable<TaskOutcome> main_task() {
   events.on_keyboard_flags(
       [](const tui::KeyboardFlagsReply&) { tui::enable_keyboard_enhancement(); });
   events.on_device_attributes(tui::device_attributes_answered);
-  tui::ConsoleSignals signals(executor);
+  tui::Signals signals(executor);
   RunResult result = co_await run(std::move(events), GameState{}, std::move(terminal), signals);
   tui::restore();
   co_return TaskOutcome{std::move(result), signals.termination()};

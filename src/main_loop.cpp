@@ -23,8 +23,7 @@ namespace {
 asio::awaitable<std::optional<Source>> wait_for_first(const TickSchedule& schedule,
                                                       asio::steady_timer& timer,
                                                       tui::EventSource& events,
-                                                      tui::ConsoleSignals& signals,
-                                                      std::mt19937& random) {
+                                                      tui::Signals& signals, std::mt19937& random) {
   for (;;) {
     // The time is read before the signals are looked at: a stop between
     // the two then shows as a continue, never as a tick the stop made due.
@@ -49,7 +48,7 @@ asio::awaitable<std::optional<Source>> wait_for_first(const TickSchedule& schedu
 }  // namespace
 
 asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Terminal terminal,
-                               tui::ConsoleSignals& signals) {
+                               tui::Signals& signals) {
   RunResult result;
   {
     asio::steady_timer timer(co_await asio::this_coro::executor);

@@ -7,8 +7,8 @@
 
 #include "game.hpp"
 #include "report/report.hpp"
-#include "tui/terminal/console_signals.hpp"
 #include "tui/terminal/event_source.hpp"
+#include "tui/terminal/signals.hpp"
 #include "tui/terminal/terminal.hpp"
 
 using RunResult = std::expected<void, report::Report>;
@@ -20,4 +20,4 @@ using RunResult = std::expected<void, report::Report>;
 // After a stop and continue, the next frame redraws the whole screen and
 // the ticks start afresh from that moment: none missed while stopped is played.
 asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Terminal terminal,
-                               tui::ConsoleSignals& signals);
+                               tui::Signals& signals);

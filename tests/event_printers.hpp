@@ -12,8 +12,8 @@
 #include <variant>
 #include <vector>
 
-#include "tui/terminal/events.hpp"
-#include "tui/terminal/input_decoder.hpp"
+#include "tui/input/events.hpp"
+#include "tui/input/input_decoder.hpp"
 
 namespace tui {
 

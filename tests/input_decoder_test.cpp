@@ -1,4 +1,4 @@
-#include "tui/terminal/input_decoder.hpp"
+#include "tui/input/input_decoder.hpp"
 
 #include <gtest/gtest.h>
 

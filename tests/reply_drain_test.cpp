@@ -1,6 +1,6 @@
 // Reading away the terminal's answers before the console is given back, on a
 // simulated clock: nothing here sleeps.
-#include "terminal/reply_drain.hpp"
+#include "console/reply_drain.hpp"
 
 #include <gtest/gtest.h>
 
