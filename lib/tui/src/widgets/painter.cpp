@@ -51,18 +51,22 @@ void Painter::paint(Position cell, Color color) {
   if (!in_grid(cell)) {
     return;
   }
-  std::optional<Color>& stored = grid_[index_of(cell)];
-  if (!stored) {
+  std::uint8_t& held = grid_[index_of(cell)];
+  if (held == 0) {
     painted_.push_back(index_of(cell));
   }
-  stored = color;
+  held = stored(color);
 }
 
 std::optional<Color> Painter::painted(Position cell) const {
   if (!in_grid(cell)) {
     return std::nullopt;
   }
-  return grid_[index_of(cell)];
+  const std::uint8_t held = grid_[index_of(cell)];
+  if (held == 0) {
+    return std::nullopt;
+  }
+  return colour_of(held);
 }
 
 }  // namespace tui
