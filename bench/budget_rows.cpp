@@ -15,6 +15,7 @@ constexpr double FIRST_FRAME_MS = 15.0;
 constexpr double PEAK_RSS_MIB = 6.0;
 constexpr double CURSES_SHARE = 0.5;
 constexpr double FULL_REDRAW_FACTOR = 50.0;
+constexpr double PLAYING_FLOOR_FACTOR = 1.5;
 
 Entry plain(std::string value) {
   return {std::move(value), std::nullopt};
@@ -105,6 +106,23 @@ void add_costs(RowList& rows) {
   });
   rows.add("CPU while paused, % of one core", [](const SizeResults& r) {
     return plain(fmt::format("{:.3f}", 100.0 * r.program.paused_cpu_share));
+  });
+  rows.add("floor's CPU: playing / paused stretch, % of one core", [](const SizeResults& r) {
+    return plain(fmt::format("{:.3f} / {:.3f}", 100.0 * r.program.floor_playing_cpu_share,
+                             100.0 * r.program.floor_paused_cpu_share));
+  });
+  rows.add("CPU while playing against the floor", [](const SizeResults& r) {
+    const double factor = r.program.playing_cpu_share / r.program.floor_playing_cpu_share;
+    Entry entry = plain(fmt::format("{:.2f}x", factor));
+    if (r.budgets.against_baselines) {
+      entry.verdict =
+          Verdict{fmt::format("<= {:g}x", PLAYING_FLOOR_FACTOR), factor <= PLAYING_FLOOR_FACTOR};
+    }
+    return entry;
+  });
+  rows.add("CPU while paused against the floor", [](const SizeResults& r) {
+    return plain(
+        fmt::format("{:.2f}x", r.program.paused_cpu_share / r.program.floor_paused_cpu_share));
   });
   rows.add("CPU over the session, % of one core", [](const SizeResults& r) {
     return plain(fmt::format("{:.3f}", 100.0 * r.program.session_cpu_share));

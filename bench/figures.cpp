@@ -44,9 +44,9 @@ Summary latencies_ms(const std::vector<FrameRecord>& frames, FrameKind a, FrameK
   return summarize(std::move(values));
 }
 
-const TimedSample& sample(const SessionResult& session, Sample which) {
-  const auto found = session.samples.find(which);
-  if (found == session.samples.end()) {
+const TimedSample& sample(const std::map<Sample, TimedSample>& samples, Sample which) {
+  const auto found = samples.find(which);
+  if (found == samples.end()) {
     throw std::runtime_error("a counter sample of the session is missing");
   }
   return found->second;
@@ -112,13 +112,19 @@ ProgramFigures program_figures(const SessionResult& session, const WriterRun& dr
   add_frame_bytes(frames, kinds, figures);
   compare_frames(frames, draw_cycle, figures);
 
+  const auto& game = session.samples;
+  const auto& floor = session.floor_samples;
   figures.playing_cpu_share =
-      cpu_share(sample(session, Sample::PlayStart), sample(session, Sample::PlayEnd));
+      cpu_share(sample(game, Sample::PlayStart), sample(game, Sample::PlayEnd));
   figures.paused_cpu_share =
-      cpu_share(sample(session, Sample::PauseStart), sample(session, Sample::PauseEnd));
+      cpu_share(sample(game, Sample::PauseStart), sample(game, Sample::PauseEnd));
+  figures.floor_playing_cpu_share =
+      cpu_share(sample(floor, Sample::PlayStart), sample(floor, Sample::PlayEnd));
+  figures.floor_paused_cpu_share =
+      cpu_share(sample(floor, Sample::PauseStart), sample(floor, Sample::PauseEnd));
   figures.session_cpu_share = session_share(session);
   figures.paused_switches_per_second =
-      rate(sample(session, Sample::PauseStart), sample(session, Sample::PauseEnd));
+      rate(sample(game, Sample::PauseStart), sample(game, Sample::PauseEnd));
   figures.peak_rss_mib = static_cast<double>(session.before_quit.peak_rss_kib) / 1024.0;
   if (!session.frames.empty()) {
     figures.first_frame_ms = Milliseconds(session.frames.front().at - session.exec_at).count();

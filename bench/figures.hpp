@@ -20,6 +20,10 @@ struct ProgramFigures {
   double resume_frame_bytes = 0.0;
   double playing_cpu_share = 0.0;  // of one core, over the idle play
   double paused_cpu_share = 0.0;   // of one core: what a tick costs with nothing to draw
+  // The floor program's over the same stretches: the runtime's tick and
+  // terminal wait alone.
+  double floor_playing_cpu_share = 0.0;
+  double floor_paused_cpu_share = 0.0;
   double session_cpu_share = 0.0;  // of one core, from exec to exit
   double paused_switches_per_second = 0.0;
   double peak_rss_mib = 0.0;

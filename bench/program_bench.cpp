@@ -1,7 +1,12 @@
 // The whole program measured: the real game played through a scripted
 // session on pseudo-terminals of two sizes, and the same frames drawn
-// in-process by its draw cycle, by a full-redraw writer and by ncurses.
+// in-process by its draw cycle, by a full-redraw writer and by ncurses;
+// beside the program, the floor program (floor.cpp) on a terminal of the
+// same size, whose CPU the program's is held against.
 // Prints one table of figures against their budgets; about a minute.
+//
+//   program_bench [GAME]   GAME: another build of the game to play, to
+//                          compare two builds in one sitting
 #include <exception>
 #include <iostream>
 #include <string>
@@ -9,6 +14,7 @@
 
 #include "budget_rows.hpp"
 #include "program_session.hpp"
+#include "pty_child.hpp"
 #include "session_script.hpp"
 #include "writer_run.hpp"
 
@@ -40,7 +46,7 @@ SizeResults measure(const SizePlan& plan, const SessionResult& session) {
           writer_figures(curses)};
 }
 
-int run() {
+int run(const std::string& game) {
   const std::vector<SizePlan> plans{
       {{80, 24}, {44.0, 0.3, true}},
       {{300, 100}, {135.0, 1.0, false}},
@@ -52,7 +58,9 @@ int run() {
   std::vector<SessionResult> sessions;
   for (const SizePlan& plan : plans) {
     std::cerr << "playing " << size_name(plan.size) << " (about 30 s)\n";
-    sessions.push_back(run_program_session(RALLIX_BINARY, plan.size, steps));
+    // The floor runs beside the game, so both meet the same machine.
+    const PtyChild floor(FLOOR_BINARY, plan.size);
+    sessions.push_back(run_program_session(game, plan.size, steps, floor.pid()));
   }
   std::vector<SizeResults> results;
   std::vector<std::string> columns;
@@ -66,9 +74,9 @@ int run() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   try {
-    return run();
+    return run(argc > 1 ? argv[1] : RALLIX_BINARY);
   } catch (const std::exception& error) {
     std::cerr << "program_bench: " << error.what() << '\n';
     return 1;

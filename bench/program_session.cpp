@@ -21,8 +21,8 @@ constexpr milliseconds EXIT_TIMEOUT{5000};
 
 class SessionDriver {
  public:
-  SessionDriver(PtyChild& child, const std::vector<Step>& steps, SessionResult& result)
-      : child_(child), steps_(steps), result_(result) {}
+  SessionDriver(PtyChild& child, const std::vector<Step>& steps, SessionResult& result, pid_t floor)
+      : child_(child), steps_(steps), result_(result), floor_(floor) {}
 
   void play() {
     while (next_ < steps_.size()) {
@@ -131,6 +131,9 @@ class SessionDriver {
     result_.played.push_back(step);
     if (step.sample != Sample::None) {
       result_.samples[step.sample] = {probe_process(child_.pid()), at};
+      if (floor_ > 0) {
+        result_.floor_samples[step.sample] = {probe_process(floor_), at};
+      }
     }
     key_sent_ = false;
     ++next_;
@@ -139,6 +142,7 @@ class SessionDriver {
   PtyChild& child_;
   const std::vector<Step>& steps_;
   SessionResult& result_;
+  pid_t floor_;
   FrameEndFinder ends_;
   std::array<char, 1 << 16> chunk_{};
   std::size_t next_ = 0;
@@ -154,11 +158,11 @@ class SessionDriver {
 }  // namespace
 
 SessionResult run_program_session(const std::string& binary, tui::Size size,
-                                  const std::vector<Step>& steps) {
+                                  const std::vector<Step>& steps, pid_t floor) {
   SessionResult result;
   PtyChild child(binary, size);
   result.exec_at = child.exec_at();
-  SessionDriver driver(child, steps, result);
+  SessionDriver driver(child, steps, result, floor);
   driver.play();
   result.before_quit = probe_process(child.pid());
   driver.quit();

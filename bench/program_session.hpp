@@ -33,6 +33,8 @@ struct SessionResult {
   // came early (see out_of_script), so that a replay draws the same frames.
   std::vector<Step> played;
   std::map<Sample, TimedSample> samples;
+  // The floor program's counters, read at the same moments as the game's.
+  std::map<Sample, TimedSample> floor_samples;
   ProcessSample before_quit;
   Clock::time_point exec_at;
   ChildExit exit;
@@ -42,8 +44,9 @@ struct SessionResult {
 };
 
 // Throws std::runtime_error when the program does not start, stops drawing
-// or does not end after the quit key.
+// or does not end after the quit key. A `floor` process, when given, runs
+// beside it and is sampled with it.
 SessionResult run_program_session(const std::string& binary, tui::Size size,
-                                  const std::vector<Step>& steps);
+                                  const std::vector<Step>& steps, pid_t floor = -1);
 
 }  // namespace bench

@@ -38,6 +38,17 @@ TEST(Buffer, DiffListsChangedCellsInRowOrderAndEverythingAfterAResize) {
   EXPECT_EQ(updates.size(), 8u);
 }
 
+TEST(Buffer, DiffSkipsUnchangedRowsOfAnAreaAwayFromTheOrigin) {
+  const Buffer previous(Rect{2, 1, 4, 3});
+  Buffer next = previous;
+  next.at({5, 1}).symbol = U'a';
+  next.at({2, 3}).fg = Color::Green;
+  std::vector<CellUpdate> updates;
+  next.diff(previous, updates);
+  EXPECT_EQ(updates,
+            (std::vector<CellUpdate>{{{5, 1}, Cell{U'a'}}, {{2, 3}, Cell{U' ', Color::Green}}}));
+}
+
 TEST(Utf8, DecodesValidTextAndReplacesEachBadByte) {
   std::string_view text = "a\xE2\x80\xA2\xFF\xC0\xAF\xE2\x80";
   std::u32string decoded;

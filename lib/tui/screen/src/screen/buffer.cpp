@@ -1,6 +1,7 @@
 #include "tui/screen/buffer.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #include "tui/screen/utf8.hpp"
 
@@ -65,13 +66,22 @@ void Buffer::set_style(Rect area, const Style& style) {
   }
 }
 
+// Most rows of a frame are as they were, so a row is first compared as
+// bytes, which cells allow (see Cell), and only a changed row cell by cell.
 void Buffer::diff(const Buffer& previous, std::vector<CellUpdate>& updates) const {
   updates.clear();
   const bool comparable = previous.area_ == area_;
-  for (std::size_t i = 0; i < cells_.size(); ++i) {
-    if (!comparable || cells_[i] != previous.cells_[i]) {
-      const Position offset = cell_position(i, area_.width);
-      updates.push_back({{area_.x + offset.x, area_.y + offset.y}, cells_[i]});
+  const auto width = static_cast<std::size_t>(area_.width);
+  for (std::size_t start = 0; start < cells_.size(); start += width) {
+    if (comparable &&
+        std::memcmp(&cells_[start], &previous.cells_[start], width * sizeof(Cell)) == 0) {
+      continue;
+    }
+    for (std::size_t i = start; i < start + width; ++i) {
+      if (!comparable || cells_[i] != previous.cells_[i]) {
+        const Position offset = cell_position(i, area_.width);
+        updates.push_back({{area_.x + offset.x, area_.y + offset.y}, cells_[i]});
+      }
     }
   }
 }

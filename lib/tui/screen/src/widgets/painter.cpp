@@ -51,11 +51,11 @@ void Painter::paint(Position cell, Color color) {
   if (!in_grid(cell)) {
     return;
   }
-  std::optional<Color>& stored = grid_[index_of(cell)];
-  if (!stored) {
+  std::uint8_t& held = grid_[index_of(cell)];
+  if (held == 0) {
     painted_.push_back(index_of(cell));
   }
-  stored = color;
+  held = stored(color);
 }
 
 }  // namespace tui

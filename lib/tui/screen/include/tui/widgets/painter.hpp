@@ -2,6 +2,7 @@
 #pragma once
 
 #include <concepts>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -46,7 +47,7 @@ class Painter {
   template <std::invocable<Position, Color> Visit>
   void for_each_painted(Visit visit) const {
     for (const std::size_t index : painted_) {
-      visit(cell_position(index, size_.width), *grid_[index]);
+      visit(cell_position(index, size_.width), colour_of(grid_[index]));
     }
   }
 
@@ -59,11 +60,18 @@ class Painter {
     return cell.x >= 0 && cell.x < size_.width && cell.y >= 0 && cell.y < size_.height;
   }
   std::size_t index_of(Position cell) const { return cell_index(cell, size_.width); }
+  // A grid cell holds 0 when nothing is painted there, else 1 + the colour:
+  // a grid of plain bytes starts out as one cleared block, a grid of
+  // optionals one cell at a time, and a painter is made for every frame.
+  static std::uint8_t stored(Color color) {
+    return static_cast<std::uint8_t>(1 + static_cast<int>(color));
+  }
+  static Color colour_of(std::uint8_t stored) { return static_cast<Color>(stored - 1); }
 
   Size size_;
   Bounds x_bounds_;
   Bounds y_bounds_;
-  std::vector<std::optional<Color>> grid_;
+  std::vector<std::uint8_t> grid_;
   std::vector<std::size_t> painted_;  // grid indices, each once, in first-paint order
 };
 
