@@ -56,10 +56,20 @@ struct Turns {
   bool succeeded = false;
 };
 
-// Runs the loop until it returns; `keys` are typed after `delay`.
-Turns play(const std::string& keys, std::chrono::milliseconds delay) {
+struct Case {
+  const char* name;
+  std::string keys;
+  // Items that end a turn before the loop ends: keys that change nothing.
+  int items_before_end;
+  std::chrono::milliseconds delay;
+  // After the keys the terminal goes away, rather than a key quitting.
+  bool hang_up = false;
+};
+
+// Runs the loop until it returns; the keys are typed after the delay.
+Turns play(const Case& c) {
   asio::io_context context;
-  const tui::testing::Pty pty(SCREEN);
+  tui::testing::Pty pty(SCREEN);
   termios raw{};
   ::tcgetattr(pty.slave, &raw);
   ::cfmakeraw(&raw);
@@ -72,9 +82,13 @@ Turns play(const std::string& keys, std::chrono::milliseconds delay) {
   tui::Signals signals(context.get_executor());
   GameState state;
 
-  asio::steady_timer typing(context, delay);
+  asio::steady_timer typing(context, c.delay);
   typing.async_wait([&](std::error_code) {
-    EXPECT_EQ(::write(pty.master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    EXPECT_EQ(::write(pty.master, c.keys.data(), c.keys.size()),
+              static_cast<ssize_t>(c.keys.size()));
+    if (c.hang_up) {
+      tui::testing::close_fd(pty.master);
+    }
   });
   std::optional<RunResult> result;
   asio::co_spawn(context, run(events, state, terminal, signals),
@@ -94,31 +108,25 @@ Turns play(const std::string& keys, std::chrono::milliseconds delay) {
                .succeeded = result.has_value() && result->has_value()};
 }
 
-struct Case {
-  const char* name;
-  std::string keys;
-  // Items that end a turn before the quit key: keys that change nothing.
-  int items_before_quit;
-  std::chrono::milliseconds delay;
-};
-
 class MainLoopTurns : public testing::TestWithParam<Case> {};
 
 // A frame before the first wait, one after every tick and every item, and
-// none once a quit key has ended the game.
-TEST_P(MainLoopTurns, DrawOneFramePerTickAndItemAndNoneAfterAQuitKey) {
+// none once a quit key has ended the game or the terminal has gone (which
+// ends it with an error).
+TEST_P(MainLoopTurns, DrawOneFramePerTickAndItemAndNoneAfterTheEnd) {
   const Case& c = GetParam();
-  const Turns turns = play(c.keys, c.delay);
-  ASSERT_TRUE(turns.succeeded);
+  const Turns turns = play(c);
+  EXPECT_EQ(turns.succeeded, !c.hang_up);
   ASSERT_TRUE(turns.ticks.has_value()) << "the game was not left as ticks alone leave it";
-  EXPECT_EQ(turns.frames, 1 + *turns.ticks + c.items_before_quit);
+  EXPECT_EQ(turns.frames, 1 + *turns.ticks + c.items_before_end);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, MainLoopTurns,
                          testing::Values(Case{"QuitAtOnce", "q", 0, 0ms},
                                          Case{"QuitAfterTicks", "q", 0, 300ms},
                                          Case{"UnboundKeysThenQuit", "xQ1 q", 4, 100ms},
-                                         Case{"CtrlC", "\x03", 0, 100ms}),
+                                         Case{"CtrlC", "\x03", 0, 100ms},
+                                         Case{"HangUp", "", 0, 200ms, true}),
                          case_name<Case>);
 
 }  // namespace
