@@ -67,9 +67,7 @@ struct HangupCase {
   const char* name;
 };
 
-void PrintTo(const HangupCase& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class Hangup : public testing::TestWithParam<HangupCase> {};
 
@@ -189,10 +187,6 @@ struct SizeCase {
   TerminalSize size;
   const char* name;
 };
-
-void PrintTo(const SizeCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class TinyOrThinTerminal : public testing::TestWithParam<SizeCase> {};
 

@@ -54,9 +54,7 @@ struct Case {
   const char* name;
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using case_printing::PrintTo;
 
 std::vector<Event> translate(const std::vector<InputRecord>& records) {
   RecordContext context;

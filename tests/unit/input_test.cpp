@@ -88,9 +88,7 @@ struct Case {
   Effect effect;
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using case_printing::PrintTo;
 
 class KeyTable : public testing::TestWithParam<Case> {};
 
