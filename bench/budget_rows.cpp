@@ -37,6 +37,11 @@ std::string bytes_summary(const Summary& s) {
   return fmt::format("{:.1f} / {:.0f} / {:.0f}", s.mean, s.median, s.worst);
 }
 
+// The worst of the key-to-frame times, and how many keys were timed.
+Entry worst_of(const Summary& latencies_ms) {
+  return plain(fmt::format("{:.3f} ({} presses)", latencies_ms.worst, latencies_ms.count));
+}
+
 using Column = std::function<Entry(const SizeResults&)>;
 
 class RowList {
@@ -128,10 +133,8 @@ void add_latencies(RowList& rows) {
     const double median = r.program.move_latency_ms.median;
     return plain(fmt::format("{:.3f} ({:.3f})", median, median / TICK_MS));
   });
-  rows.add("w/s key to frame, worst ms", [](const SizeResults& r) {
-    return plain(fmt::format("{:.3f} ({} presses)", r.program.move_latency_ms.worst,
-                             r.program.move_latency_ms.count));
-  });
+  rows.add("w/s key to frame, worst ms",
+           [](const SizeResults& r) { return worst_of(r.program.move_latency_ms); });
   rows.add("Esc key to frame, median ms (times the grace period)", [](const SizeResults& r) {
     const double median = r.program.esc_latency_ms.median;
     return plain(fmt::format("{:.3f} ({:.3f}x)", median, median / ESC_GRACE_MS));
@@ -140,10 +143,8 @@ void add_latencies(RowList& rows) {
     return plain(fmt::format("{:.3f} / {:.3f}", r.program.pause_latency_ms.median,
                              r.program.resume_latency_ms.median));
   });
-  rows.add("Esc key to frame, worst ms", [](const SizeResults& r) {
-    return plain(fmt::format("{:.3f} ({} presses)", r.program.esc_latency_ms.worst,
-                             r.program.esc_latency_ms.count));
-  });
+  rows.add("Esc key to frame, worst ms",
+           [](const SizeResults& r) { return worst_of(r.program.esc_latency_ms); });
 }
 
 void add_checks(RowList& rows) {
