@@ -12,7 +12,6 @@ namespace bench {
 // What depends on the console size; the other budgets hold at every size.
 struct SizeBudgets {
   double playing_mean_bytes = 0.0;
-  double playing_cpu_percent = 0.0;
   // At this size the program's bytes are also held against the baselines.
   bool against_baselines = false;
 };
@@ -27,5 +26,8 @@ struct SizeResults {
 };
 
 std::vector<Row> budget_rows(const std::vector<SizeResults>& results);
+
+// True when every budget in `rows` is kept.
+bool budgets_kept(const std::vector<Row>& rows);
 
 }  // namespace bench

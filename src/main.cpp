@@ -46,7 +46,8 @@ asio::awaitable<TaskOutcome> main_task() {
       [](const tui::KeyboardFlagsReply&) { tui::enable_keyboard_enhancement(); });
   events.on_device_attributes(tui::device_attributes_answered);
   tui::Signals signals(executor);
-  RunResult result = co_await run(std::move(events), GameState{}, std::move(terminal), signals);
+  GameState state;
+  RunResult result = co_await run(events, state, terminal, signals);
   tui::restore();
   co_return TaskOutcome{std::move(result), signals.termination()};
 }

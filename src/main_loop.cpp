@@ -47,7 +47,7 @@ asio::awaitable<std::optional<Source>> wait_for_first(const TickSchedule& schedu
 
 }  // namespace
 
-asio::awaitable<RunResult> run(tui::EventSource events, GameState state, tui::Terminal terminal,
+asio::awaitable<RunResult> run(tui::EventSource& events, GameState& state, tui::Terminal& terminal,
                                tui::Signals& signals) {
   RunResult result;
   {

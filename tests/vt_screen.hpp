@@ -102,6 +102,9 @@ class VtScreen {
 
   const Buffer& screen() const { return screen_; }
   const std::vector<std::string>& errors() const { return errors_; }
+  // The absolute moves (CUP, CHA) to a place beyond the screen, such as
+  // "[25;1H", in the order sent. A console keeps the cursor at its edge.
+  const std::vector<std::string>& moves_off_screen() const { return moves_off_screen_; }
   int printed() const { return printed_; }
   int erases() const { return erases_; }
   bool cursor_visible() const { return cursor_visible_; }
@@ -230,9 +233,15 @@ class VtScreen {
     pending_wrap_ = false;
     switch (final) {
       case 'H':
+        if (n > area.height || second > area.width) {
+          moves_off_screen_.push_back("[" + std::to_string(n) + ";" + std::to_string(second) + "H");
+        }
         cursor_ = {std::min(second, area.width) - 1, std::min(n, area.height) - 1};
         break;
       case 'G':
+        if (n > area.width) {
+          moves_off_screen_.push_back("[" + std::to_string(n) + "G");
+        }
         cursor_.x = std::min(n, area.width) - 1;
         break;
       case 'C':
@@ -272,6 +281,7 @@ class VtScreen {
   int printed_ = 0;
   int erases_ = 0;
   std::vector<std::string> errors_;
+  std::vector<std::string> moves_off_screen_;
 };
 
 }  // namespace tui::testing

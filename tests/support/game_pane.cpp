@@ -30,12 +30,8 @@ bool shows_old_text(const ConsoleView& view) {
 
 bool shows_text(const PtyProcess& game, TerminalSize size, std::string_view text,
                 std::uint64_t since) {
-  for (const std::string& row : screen_rows(game.output_since(since), size)) {
-    if (row.find(text) != std::string::npos) {
-      return true;
-    }
-  }
-  return false;
+  return testing_support::shows_text(screen_rows(game.output_since(since), size),
+                                     std::string(text));
 }
 
 bool wait_for_screen_text(PtyProcess& game, TerminalSize size, std::string_view text,

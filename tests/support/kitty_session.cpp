@@ -20,7 +20,9 @@
 #include <string_view>
 #include <thread>
 
+#include "../descriptors.hpp"
 #include "child_signals.hpp"
+#include "tui/screen/utf8.hpp"
 
 extern char** environ;
 
@@ -116,35 +118,6 @@ bool readable_within(int fd, milliseconds limit) {
   return ::poll(&watched, 1, static_cast<int>(limit.count())) > 0;
 }
 
-std::string read_until_closed(int fd) {
-  std::string text;
-  char chunk[64];
-  ssize_t n = 0;
-  while ((n = ::read(fd, chunk, sizeof chunk)) > 0) {
-    text.append(chunk, static_cast<std::size_t>(n));
-  }
-  return text;
-}
-
-void append_utf8(std::string& out, char32_t ch) {
-  const auto byte = [](char32_t bits) { return static_cast<char>(bits); };
-  if (ch < 0x80) {
-    out += byte(ch);
-  } else if (ch < 0x800) {
-    out += byte(0xC0 | (ch >> 6));
-    out += byte(0x80 | (ch & 0x3F));
-  } else if (ch < 0x10000) {
-    out += byte(0xE0 | (ch >> 12));
-    out += byte(0x80 | ((ch >> 6) & 0x3F));
-    out += byte(0x80 | (ch & 0x3F));
-  } else {
-    out += byte(0xF0 | (ch >> 18));
-    out += byte(0x80 | ((ch >> 12) & 0x3F));
-    out += byte(0x80 | ((ch >> 6) & 0x3F));
-    out += byte(0x80 | (ch & 0x3F));
-  }
-}
-
 // The JSON string that starts at `text[at]` (its opening quote), decoded.
 // kitty writes its replies with every non-ASCII character as \uXXXX, those
 // past the first plane as surrogate pairs.
@@ -196,7 +169,7 @@ std::string json_string(std::string_view text, std::size_t at) {
           ch = 0x10000 + ((ch - 0xD800) << 10) + (hex4(i + 3) - 0xDC00);
           i += 6;
         }
-        append_utf8(out, ch);
+        tui::append_utf8(out, ch);
         break;
       }
       default:  // '"', '\\' and '/' stand for themselves
@@ -375,7 +348,7 @@ XServer::XServer(bool auto_repeat, const std::string& log_path) {
     if (!readable_within(read_end.get(), START_LIMIT)) {
       throw std::runtime_error("Xvfb did not start:\n" + read_file(log_path));
     }
-    if (read_until_closed(read_end.get()).starts_with(n)) {
+    if (tui::testing::read_all(read_end.get()).starts_with(n)) {
       display_ = ":" + n;
       process_ = std::move(process);
       return;

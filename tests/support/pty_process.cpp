@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "child_signals.hpp"
+#include "read_file.hpp"
 
 namespace testing_support {
 namespace {
@@ -131,13 +132,6 @@ pid_t read_pid(int fd) {
     n = ::read(fd, &pid, sizeof pid);
   } while (n < 0 && errno == EINTR);
   return n == sizeof pid ? pid : -1;
-}
-
-std::string read_text_file(const std::string& path) {
-  std::ifstream file(path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
 }
 
 }  // namespace
@@ -400,7 +394,7 @@ bool is_cooked(const termios& modes) {
 }
 
 std::optional<ProcessStat> process_stat(pid_t pid) {
-  const std::string stat = read_text_file("/proc/" + std::to_string(pid) + "/stat");
+  const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
   // The command name is in parentheses and may hold spaces itself.
   const std::size_t name_end = stat.rfind(')');
   if (name_end == std::string::npos) {
@@ -421,7 +415,7 @@ std::optional<ProcessStat> process_stat(pid_t pid) {
 }
 
 std::optional<std::uint64_t> peak_memory(pid_t pid) {
-  std::istringstream status(read_text_file("/proc/" + std::to_string(pid) + "/status"));
+  std::istringstream status(read_file("/proc/" + std::to_string(pid) + "/status"));
   for (std::string line; std::getline(status, line);) {
     if (line.starts_with("VmHWM:")) {
       return std::stoull(line.substr(6)) * 1024;

@@ -96,11 +96,6 @@ bool TmuxSession::wait_until(const std::function<bool()>& done, std::chrono::mil
   return true;
 }
 
-bool shows_text(const std::vector<std::string>& rows, const std::string& text) {
-  return std::any_of(rows.begin(), rows.end(),
-                     [&](const std::string& row) { return row.find(text) != std::string::npos; });
-}
-
 bool TmuxSession::wait_for_text(const std::string& text, std::chrono::milliseconds limit) const {
   return wait_until([&] { return shows_text(screen(), text); }, limit);
 }
@@ -116,13 +111,6 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
-}
-
-std::string read_file(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
 }
 
 }  // namespace testing_support

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "read_file.hpp"
+#include "shows_text.hpp"
+
 namespace testing_support {
 
 // Quotes `text` for /bin/sh.
@@ -63,11 +66,5 @@ class TempDir {
  private:
   std::string path_;
 };
-
-// Whether some row of a screen contains `text`.
-bool shows_text(const std::vector<std::string>& rows, const std::string& text);
-
-// The whole content of a file, or an empty string when it does not exist.
-std::string read_file(const std::string& path);
 
 }  // namespace testing_support

@@ -20,9 +20,7 @@ struct GridCase {
   std::size_t cells;
 };
 
-void PrintTo(const GridCase& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class GridArithmetic : public testing::TestWithParam<GridCase> {};
 

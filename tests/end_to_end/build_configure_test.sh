@@ -2,7 +2,7 @@
 # Configures the project the ways its users do, each in a fresh build
 # directory, and checks what each configure leaves in or out:
 #
-#   tests/build_configure_test.sh SOURCE_DIR
+#   tests/end_to_end/build_configure_test.sh SOURCE_DIR
 #
 # A bare configure builds the tests and the benchmarks where their libraries
 # are found for the target and leaves them out elsewhere; asking for either

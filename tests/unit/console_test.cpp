@@ -82,9 +82,7 @@ struct Setup {
   bool stdin_is_the_terminal;
 };
 
-void PrintTo(const Setup& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class ConsoleModes : public ::testing::TestWithParam<Setup> {};
 

@@ -102,7 +102,7 @@ TEST_F(PlainReport, OneMessageShowsItsNumberLocationAndHint) {
                                                     "   0: the frame could not be drawn\n"
                                                     "\n"
                                                     "Location:\n"
-                                                    "   tests/report_test.cpp:{}\n"
+                                                    "   tests/unit/report_test.cpp:{}\n"
                                                     "\n"
                                                     "{}",
                                                     line, HINT));
@@ -117,7 +117,7 @@ TEST_F(PlainReport, ContextComesFirstAndKeepsTheOriginalLocation) {
                                                     "   1: Broken pipe (os error 32)\n"
                                                     "\n"
                                                     "Location:\n"
-                                                    "   tests/report_test.cpp:{}\n"
+                                                    "   tests/unit/report_test.cpp:{}\n"
                                                     "\n"
                                                     "{}",
                                                     line, HINT));
@@ -143,7 +143,7 @@ TEST_F(PlainReport, ColoursMarkTheMessagesAndTheLocation) {
                         "   0: \x1b[31mno terminal\x1b[0m\n"
                         "\n"
                         "Location:\n"
-                        "   \x1b[35mtests/report_test.cpp:{}\x1b[0m\n"
+                        "   \x1b[35mtests/unit/report_test.cpp:{}\x1b[0m\n"
                         "\n"
                         "{}",
                         line, HINT));
@@ -162,7 +162,7 @@ TEST(Report, LocationIsWhereEachFactoryWasCalled) {
   const Report from_message("a");
   const unsigned code_line = __LINE__ + 1;
   const Report from_code(std::make_error_code(std::errc::io_error));
-  EXPECT_STREQ(from_message.location().file_name(), "tests/report_test.cpp");
+  EXPECT_STREQ(from_message.location().file_name(), "tests/unit/report_test.cpp");
   EXPECT_EQ(from_message.location().line(), message_line);
   EXPECT_EQ(from_code.location().line(), code_line);
   EXPECT_FALSE(from_message.backtrace().has_value());
@@ -212,7 +212,7 @@ TEST(BacktraceTest, IsCapturedAndShownWhenTheVariableAsks) {
   // symbol table, but no source lines.
   std::string frame = "BacktraceTest_IsCapturedAndShownWhenTheVariableAsks_Test::TestBody()\n";
   if (BUILT_WITH_DEBUG_INFO) {
-    frame += "      at tests/report_test.cpp:";
+    frame += "      at tests/unit/report_test.cpp:";
   }
   EXPECT_NE(text.find(frame), std::string::npos) << text;
   EXPECT_EQ(text.find("report::Report::Report"), std::string::npos)
@@ -225,7 +225,7 @@ TEST(PanicReport, ShowsHeaderMessageLocationAndHint) {
   const std::string expected = fmt::format(
       "The application panicked (crashed).\n"
       "Message:  failed to initialize terminal: No such device (os error 19)\n"
-      "Location: tests/report_test.cpp:{}\n"
+      "Location: tests/unit/report_test.cpp:{}\n"
       "\n"
       "{}\n",
       where.line(), HINT);
@@ -244,7 +244,7 @@ TEST(PanicReport, ColoursMarkHeaderMessageAndLocation) {
   EXPECT_TRUE(
       text.starts_with("\x1b[31mThe application panicked (crashed).\x1b[0m\n"
                        "Message:  \x1b[36mboom\x1b[0m\n"
-                       "Location: \x1b[35mtests/report_test.cpp:"))
+                       "Location: \x1b[35mtests/unit/report_test.cpp:"))
       << text;
 }
 
@@ -284,7 +284,7 @@ void install_twice() {
   panic::run_hook(panic::PanicInfo{"probe", std::source_location::current()});
   const std::string text = render(second.error(), Settings{});
   const std::string expected_start = fmt::format(
-      "\n   0: the error reporter is already installed\n\nLocation:\n   tests/report_test.cpp:{}\n",
+      "\n   0: the error reporter is already installed\n\nLocation:\n   tests/unit/report_test.cpp:{}\n",
       line);
   if (!text.starts_with(expected_start)) {
     finish("unexpected report:" + text + "\n");
@@ -310,7 +310,7 @@ void panic_after_install() {
   const std::string expected = fmt::format(
       "The application panicked (crashed).\n"
       "Message:  the ball left the field\n"
-      "Location: tests/report_test.cpp:{}\n"
+      "Location: tests/unit/report_test.cpp:{}\n"
       "\n"
       "{}\n",
       line, HINT);

@@ -76,9 +76,7 @@ struct DrainCase {
   std::string unread;
 };
 
-void PrintTo(const DrainCase& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class ReplyDrain : public ::testing::TestWithParam<DrainCase> {};
 

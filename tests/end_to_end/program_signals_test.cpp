@@ -63,9 +63,7 @@ struct SignalCase {
   const char* name;
 };
 
-void PrintTo(const SignalCase& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class EndsBySignal : public testing::TestWithParam<SignalCase> {};
 
@@ -133,10 +131,6 @@ struct StopCase {
   Launch launch;
   const char* name;
 };
-
-void PrintTo(const StopCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class StoppedForASecond : public testing::TestWithParam<StopCase> {};
 

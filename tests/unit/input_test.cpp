@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "case_name.hpp"
+#include "event_builders.hpp"
 
 namespace {
 
@@ -17,20 +18,7 @@ using tui::KeyCode;
 using tui::KeyEventKind;
 using tui::Modifiers;
 
-tui::InputItem key(KeyCode code, Modifiers modifiers = Modifiers::NONE,
-                   KeyEventKind kind = KeyEventKind::Press) {
-  return tui::Event{tui::KeyEvent{code, modifiers, kind}};
-}
-
-tui::InputItem key(char32_t ch, Modifiers modifiers = Modifiers::NONE,
-                   KeyEventKind kind = KeyEventKind::Press) {
-  return key(KeyCode::character(ch), modifiers, kind);
-}
-
-tui::InputItem key(Key named, Modifiers modifiers = Modifiers::NONE,
-                   KeyEventKind kind = KeyEventKind::Press) {
-  return key(KeyCode::named(named), modifiers, kind);
-}
+using event_builders::key;
 
 constexpr Modifiers CTRL = Modifiers::CONTROL;
 constexpr Modifiers SHIFT = Modifiers::SHIFT;
@@ -88,9 +76,7 @@ struct Case {
   Effect effect;
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using case_printing::PrintTo;
 
 class KeyTable : public testing::TestWithParam<Case> {};
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "descriptors.hpp"
+#include "event_builders.hpp"
 #include "event_printers.hpp"
 #include "panic/panic.hpp"
 
@@ -27,9 +28,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::Pty;
 
-KeyEvent press(KeyCode code, Modifiers modifiers = Modifiers::NONE) {
-  return {code, modifiers, KeyEventKind::Press};
-}
+using event_builders::press;
 
 void type(const Pty& pty, const std::string& bytes) {
   ASSERT_EQ(::write(pty.master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));

@@ -99,9 +99,7 @@ struct Case {
   std::string err;
 };
 
-void PrintTo(const Case& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class CommandLine : public testing::TestWithParam<Case> {};
 

@@ -3,7 +3,7 @@
 # check that lets everything through cannot pass unseen: one whose pages
 # hold every kind of block and command, and one whose pages are in order.
 #
-#   tests/check_readme_test.sh SOURCE_DIR
+#   tests/end_to_end/check_readme_test.sh SOURCE_DIR
 set -euo pipefail
 check=$(realpath "$1/scripts/check-readme")
 work=$(mktemp -d)

@@ -3,17 +3,18 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cctype>
 #include <csignal>
 #include <ostream>
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "case_name.hpp"
 #include "support/game_pane.hpp"
 #include "support/pty_process.hpp"
 #include "support/tmux_session.hpp"
+#include "vt_screen.hpp"
 
 namespace {
 
@@ -67,9 +68,7 @@ struct HangupCase {
   const char* name;
 };
 
-void PrintTo(const HangupCase& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class Hangup : public testing::TestWithParam<HangupCase> {};
 
@@ -154,45 +153,10 @@ TEST(Flood, RandomBytesAndALongPasteLeaveTheGameRunningInBoundedMemory) {
   expect_quits_cleanly(game, dir.path("stderr"));
 }
 
-// The first absolute cursor move (CUP or CHA) that leaves a screen of
-// `size`, as text, or "" when there is none.
-std::string move_off_screen(std::string_view output, TerminalSize size) {
-  for (std::size_t at = output.find("\x1b["); at != std::string_view::npos;
-       at = output.find("\x1b[", at + 2)) {
-    std::size_t end = at + 2;
-    int params[2] = {0, 0};
-    int count = 0;
-    while (end < output.size() &&
-           (std::isdigit(static_cast<unsigned char>(output[end])) != 0 || output[end] == ';')) {
-      if (output[end] == ';') {
-        count = std::min(count + 1, 2);
-      } else if (count < 2) {
-        params[count] = params[count] * 10 + (output[end] - '0');
-      }
-      ++end;
-    }
-    if (end >= output.size()) {
-      break;
-    }
-    const int first = params[0] == 0 ? 1 : params[0];
-    const int second = params[1] == 0 ? 1 : params[1];
-    const bool off = (output[end] == 'H' && (first > size.height || second > size.width)) ||
-                     (output[end] == 'G' && first > size.width);
-    if (off) {
-      return std::string(output.substr(at + 1, end - at));
-    }
-  }
-  return "";
-}
-
 struct SizeCase {
   TerminalSize size;
   const char* name;
 };
-
-void PrintTo(const SizeCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class TinyOrThinTerminal : public testing::TestWithParam<SizeCase> {};
 
@@ -207,7 +171,9 @@ TEST_P(TinyOrThinTerminal, DrawsOnScreenAndQuitsCleanly) {
 
   expect_quits_cleanly(game, dir.path("stderr"));
   ASSERT_LE(game.output_bytes(), PtyProcess::KEPT_OUTPUT);
-  EXPECT_EQ(move_off_screen(game.output(), size), "");
+  tui::testing::VtScreen screen({size.width, size.height});
+  screen.feed(game.output());
+  EXPECT_EQ(screen.moves_off_screen(), std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, TinyOrThinTerminal,

@@ -97,9 +97,7 @@ struct Failure {
   Calls calls;   // everything the frame asks of the console, up to the failure
 };
 
-void PrintTo(const Failure& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class DrawCycleFailure : public ::testing::TestWithParam<Failure> {};
 

@@ -3,7 +3,7 @@
 # every section a player looks for, and it names no version that could go
 # stale.
 #
-#   tests/man_page_test.sh PAGE
+#   tests/end_to_end/man_page_test.sh PAGE
 set -euo pipefail
 page=$1
 

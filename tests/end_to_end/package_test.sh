@@ -4,7 +4,7 @@
 # the packaged game answering --version (the Windows one --help, under
 # wine), a stripped install that man finds, and its uninstall.
 #
-#   tests/package_test.sh DIST BUILD WINDOWS_BUILD
+#   tests/end_to_end/package_test.sh DIST BUILD WINDOWS_BUILD
 set -euo pipefail
 dist=$(realpath "$1")
 build=$(realpath "$2")

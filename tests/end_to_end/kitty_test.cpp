@@ -88,12 +88,7 @@ std::string status(const TempDir& dir) {
 }
 
 bool shows(const KittySession& kitty, const std::string& text) {
-  for (const std::string& row : kitty.screen()) {
-    if (row.find(text) != std::string::npos) {
-      return true;
-    }
-  }
-  return false;
+  return testing_support::shows_text(kitty.screen(), text);
 }
 
 // Keys reach the game in the order typed, so once Esc has paused it, every
@@ -197,9 +192,7 @@ struct WayOutCase {
   const char* name;
 };
 
-void PrintTo(const WayOutCase& row, std::ostream* out) {
-  *out << row.name;
-}
+using case_printing::PrintTo;
 
 class WayOut : public testing::TestWithParam<WayOutCase> {};
 

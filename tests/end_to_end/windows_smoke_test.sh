@@ -4,7 +4,7 @@
 # status 0. Wine's console draws VT output its own way, so the picture is
 # not judged, only that a frame shows up.
 #
-#   tests/windows_smoke_test.sh RALLIX_EXE WINE_RUN PREFIX
+#   tests/end_to_end/windows_smoke_test.sh RALLIX_EXE WINE_RUN PREFIX
 #
 # WINE_RUN PREFIX PROGRAM runs PROGRAM under wine in PREFIX (cmake/wine-run.sh).
 set -euo pipefail

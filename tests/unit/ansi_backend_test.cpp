@@ -159,9 +159,7 @@ struct WriteFailure {
   std::string line;  // what closing the terminal object prints then
 };
 
-void PrintTo(const WriteFailure& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class AnsiWriteFailure : public ::testing::TestWithParam<WriteFailure> {};
 
@@ -278,10 +276,6 @@ struct Move {
   std::vector<CellUpdate> after;
   std::string expected;
 };
-
-void PrintTo(const Move& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class AnsiMoves : public ::testing::TestWithParam<Move> {};
 

@@ -51,9 +51,7 @@ struct AnswerCase {
   const char* name;
 };
 
-void PrintTo(const AnswerCase& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class TerminalAnswers : public testing::TestWithParam<AnswerCase> {};
 
@@ -102,10 +100,6 @@ struct TypedAheadCase {
   std::string keys;
   const char* name;
 };
-
-void PrintTo(const TypedAheadCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class TypedAhead : public testing::TestWithParam<TypedAheadCase> {};
 

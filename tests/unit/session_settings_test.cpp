@@ -18,9 +18,7 @@ struct Case {
   const char* error;  // a part of the error, or nullptr when the text is good
 };
 
-void PrintTo(const Case& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class SettingsText : public testing::TestWithParam<Case> {};
 

@@ -3,7 +3,7 @@
 # each must print its one text on the right stream with the right status,
 # as the program does everywhere else.
 #
-#   tests/windows_command_line_test.sh RALLIX_EXE VERSION WINE_RUN PREFIX
+#   tests/end_to_end/windows_command_line_test.sh RALLIX_EXE VERSION WINE_RUN PREFIX
 #
 # WINE_RUN PREFIX PROGRAM runs PROGRAM under wine in PREFIX (cmake/wine-run.sh).
 set -euo pipefail

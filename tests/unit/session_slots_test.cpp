@@ -119,9 +119,7 @@ struct AddressCase {
   const char* address;
 };
 
-void PrintTo(const AddressCase& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class ClientAddress : public testing::TestWithParam<AddressCase> {};
 

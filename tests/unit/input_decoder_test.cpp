@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "case_name.hpp"
+#include "event_builders.hpp"
 #include "event_printers.hpp"
 
 namespace tui {
@@ -26,9 +27,7 @@ constexpr KeyEventKind RELEASE = KeyEventKind::Release;
 constexpr std::size_t MAX_SEQUENCE = InputDecoder::MAX_SEQUENCE;
 constexpr std::size_t MAX_PASTE = InputDecoder::MAX_PASTE;
 
-Decoded key(KeyCode code, Modifiers m = NONE, KeyEventKind kind = PRESS) {
-  return Event{KeyEvent{code, m, kind}};
-}
+using event_builders::key;
 Decoded ch(char32_t c, Modifiers m = NONE, KeyEventKind kind = PRESS) {
   return key(KeyCode::character(c), m, kind);
 }

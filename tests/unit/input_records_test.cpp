@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "case_name.hpp"
+#include "event_builders.hpp"
 #include "event_printers.hpp"
 
 namespace tui::detail {
@@ -29,13 +30,8 @@ KeyRecord up(std::uint16_t vk, char16_t ch, std::uint32_t state = 0) {
   return {false, 1, vk, ch, state};
 }
 
-KeyEvent press(KeyCode code, Modifiers modifiers = Modifiers::NONE) {
-  return {code, modifiers, KeyEventKind::Press};
-}
-
-KeyEvent release(KeyCode code, Modifiers modifiers = Modifiers::NONE) {
-  return {code, modifiers, KeyEventKind::Release};
-}
+using event_builders::press;
+using event_builders::release;
 
 KeyCode ch(char32_t c) {
   return KeyCode::character(c);
@@ -54,9 +50,7 @@ struct Case {
   const char* name;
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using case_printing::PrintTo;
 
 std::vector<Event> translate(const std::vector<InputRecord>& records) {
   RecordContext context;

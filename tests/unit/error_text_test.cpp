@@ -40,9 +40,7 @@ struct MessageCase {
   std::string expected;
 };
 
-void PrintTo(const MessageCase& c, std::ostream* out) {
-  *out << c.name;
-}
+using case_printing::PrintTo;
 
 class DescribeMessage : public testing::TestWithParam<MessageCase> {};
 
