@@ -189,8 +189,8 @@ IoResult<> write_leave_alternate_screen() {
   return detail::write_all(standard_output(), LEAVE_ALTERNATE_SCREEN);
 }
 
-// Whether the console reads VT sequences now: without, they would show as text.
-IoResult<bool> reads_sequences() {
+// Without VT processing on the screen, the sequence would show as text.
+IoResult<> show_cursor() {
   const IoResult<HANDLE> screen = console_output();
   if (!screen) {
     return std::unexpected(screen.error());
@@ -199,15 +199,9 @@ IoResult<bool> reads_sequences() {
   if (!mode) {
     return std::unexpected(mode.error());
   }
-  return (*mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
-}
-
-IoResult<> show_cursor() {
-  const IoResult<bool> vt = reads_sequences();
-  if (!vt) {
-    return std::unexpected(vt.error());
-  }
-  return *vt ? detail::write_all(standard_output(), detail::SHOW_CURSOR) : IoResult<>{};
+  return (*mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0
+             ? detail::write_all(standard_output(), detail::SHOW_CURSOR)
+             : IoResult<>{};
 }
 
 IoResult<> leave_alternate_screen() {
