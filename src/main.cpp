@@ -41,10 +41,7 @@ asio::awaitable<TaskOutcome> main_task() {
   }
   const asio::any_io_executor executor = co_await asio::this_coro::executor;
   tui::Terminal terminal = tui::init();
-  tui::EventSource events = tui::EventSource::open(executor, tui::input_descriptor());
-  events.on_keyboard_flags(
-      [](const tui::KeyboardFlagsReply&) { tui::enable_keyboard_enhancement(); });
-  events.on_device_attributes(tui::device_attributes_answered);
+  tui::EventSource events = tui::EventSource::open(executor);
   tui::Signals signals(executor);
   GameState state;
   RunResult result = co_await run(events, state, terminal, signals);

@@ -55,8 +55,8 @@ asio::awaitable<RunResult> run(tui::EventSource& events, GameState& state, tui::
     TickSchedule schedule(TickSchedule::Clock::now(), TICK_PERIOD);
     std::mt19937 random(std::random_device{}());
     while (state.running && !signals.termination()) {
+      // The terminal object redraws in full by itself after a continue.
       if (signals.take_continued()) {
-        terminal.force_full_redraw();
         schedule.restart(TickSchedule::Clock::now());
       }
       const auto drawn = terminal.draw([&state](tui::Frame& frame) { draw_screen(state, frame); });

@@ -17,9 +17,8 @@ using RunResult = std::expected<void, report::Report>;
 // or a frame cannot be drawn or the terminal's input ends (the report of
 // that failure). Before returning
 // it releases the tick timer, then closes the terminal object, then the event source.
-// After a stop and continue, the next frame redraws the whole screen and
-// the ticks start afresh from that moment: none missed while stopped is played.
-// The parts stay the caller's, so that what the loop did can be looked at
-// after it returns.
+// After a stop and continue, the ticks start afresh from that moment: none
+// missed while stopped is played. The parts stay the caller's, so that what
+// the loop did can be looked at after it returns.
 asio::awaitable<RunResult> run(tui::EventSource& events, GameState& state, tui::Terminal& terminal,
                                tui::Signals& signals);

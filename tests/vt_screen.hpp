@@ -156,7 +156,10 @@ class VtScreen {
     }
     bytes.remove_prefix(1);
     const bool private_mode = !bytes.empty() && bytes.front() == '?';
-    if (private_mode) {
+    // The keyboard protocol's flags, pushed (ESC[>Nu) and popped (ESC[<u),
+    // change no cell.
+    const bool keyboard_flags = !bytes.empty() && (bytes.front() == '>' || bytes.front() == '<');
+    if (private_mode || keyboard_flags) {
       bytes.remove_prefix(1);
     }
     std::vector<int> params{0};
@@ -181,7 +184,11 @@ class VtScreen {
     const auto param = [&](std::size_t i, int fallback) {
       return i < params.size() && given[i] && params[i] != 0 ? params[i] : fallback;
     };
-    if (private_mode) {
+    if (keyboard_flags) {
+      if (final != 'u') {
+        error("keyboard flags sequence " + std::string(1, final));
+      }
+    } else if (private_mode) {
       mode(params.front(), final);
     } else if (final == 'm') {
       for (std::size_t i = 0; i < params.size(); ++i) {

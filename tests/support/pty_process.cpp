@@ -70,7 +70,8 @@ void prepare_child(const LaunchOptions& options) {
 
 // The job's parent: starts the program in a process group of its own that
 // owns the terminal, tells the test its pid, and waits for it without
-// reacting to its stops, as a shell's job stays in the foreground.
+// reacting to its stops, as a shell's job stays in the foreground; it tells
+// the test the signal of each stop, as a shell learns it from waitpid.
 [[noreturn]] void run_job(char* const* argv, int pid_pipe) {
   const pid_t program = ::fork();
   if (program < 0) {
@@ -96,13 +97,20 @@ void prepare_child(const LaunchOptions& options) {
   sigemptyset(&ignore.sa_mask);
   ::sigaction(SIGHUP, &ignore, nullptr);
   static_cast<void>(::write(pid_pipe, &program, sizeof program));
-  ::close(pid_pipe);
   int status = 0;
-  while (::waitpid(program, &status, 0) < 0) {
-    if (errno != EINTR) {
-      ::_exit(125);
+  for (;;) {
+    if (::waitpid(program, &status, WUNTRACED) < 0) {
+      if (errno != EINTR) {
+        ::_exit(125);
+      }
+    } else if (WIFSTOPPED(status)) {
+      const int signal = WSTOPSIG(status);
+      static_cast<void>(::write(pid_pipe, &signal, sizeof signal));
+    } else {
+      break;
     }
   }
+  ::close(pid_pipe);
   pass_on(status);
 }
 
@@ -191,7 +199,8 @@ PtyProcess::PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
   if (options.launch == Launch::Job) {
     ::close(pid_pipe[1]);
     program_ = read_pid(pid_pipe[0]);
-    ::close(pid_pipe[0]);
+    job_stops_ = pid_pipe[0];
+    ::fcntl(job_stops_, F_SETFL, O_NONBLOCK);
     if (program_ < 0) {
       throw std::runtime_error("the job did not start");
     }
@@ -212,6 +221,17 @@ PtyProcess::~PtyProcess() {
   if (slave_ >= 0) {
     ::close(slave_);
   }
+  if (job_stops_ >= 0) {
+    ::close(job_stops_);
+  }
+}
+
+std::vector<int> PtyProcess::stop_signals() {
+  int signal = 0;
+  while (job_stops_ >= 0 && ::read(job_stops_, &signal, sizeof signal) == sizeof signal) {
+    stops_.push_back(signal);
+  }
+  return stops_;
 }
 
 void PtyProcess::keep(std::string_view bytes) {

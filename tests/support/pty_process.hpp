@@ -90,6 +90,10 @@ class PtyProcess {
   // Hangs the terminal up, as when a terminal emulator's window closes.
   void close_master();
 
+  // Under Launch::Job, the signal of every stop of the program so far, as
+  // its parent's waitpid reported them.
+  std::vector<int> stop_signals();
+
   // The raw wait status once the direct child ended, if it has.
   std::optional<int> try_wait();
   // Reads the output until the direct child ends, then what it left in the
@@ -114,6 +118,8 @@ class PtyProcess {
   int slave_ = -1;
   pid_t child_ = -1;    // the direct child: the program, or its parent under Launch::Job
   pid_t program_ = -1;  // the program itself
+  int job_stops_ = -1;  // under Launch::Job: the parent reports stops here
+  std::vector<int> stops_;
   std::optional<int> status_;
   std::string output_;
   std::uint64_t output_total_ = 0;

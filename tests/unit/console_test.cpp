@@ -13,6 +13,7 @@
 #include <string>
 
 #include "case_name.hpp"
+#include "console/setup.hpp"
 #include "descriptors.hpp"
 #include "panic/panic.hpp"
 
@@ -101,7 +102,7 @@ TEST_P(ConsoleModes, SetUpTakesRawModeAndRestoreGivesLineInputEchoAndCtrlCBack) 
       Terminal terminal = init();
       put(report, "set up: " + describe_mode(STDOUT_FILENO) + "\n");
       put(report, std::string("input is the terminal: ") +
-                      (::isatty(input_descriptor()) != 0 ? "yes\n" : "no\n"));
+                      (::isatty(detail::console_input()) != 0 ? "yes\n" : "no\n"));
       const IoResult<> drawn = terminal.draw([](Frame& frame) {
         frame.buffer().set_string({0, 0}, "hi", {}, 2);
       });
@@ -148,10 +149,10 @@ TEST(ConsolePanic, RestoresTheConsoleBeforeTheEarlierHookReportsAndShowsTheCurso
   EXPECT_EQ(run.report,
             "hook saw: ICANON=1 ECHO=1 ISIG=1 IEXTEN=1 IXON=1 ICRNL=1 OPOST=1 VMIN=1 VTIME=0 "
             "for boom\nunwound\n");
-  EXPECT_EQ(
-      run.terminal,
-      "\x1b[?1049h\x1b[?u\x1b[c\x1b[m\x1b[2J\x1b[m\x1b[?25l\x1b[m\x1b[2J\x1b[H\x1b[?1049l[report]"
-      "\x1b[?25h");
+  EXPECT_EQ(run.terminal,
+            "\x1b[?1049h\x1b[?u\x1b[c\x1b[m\x1b[2J\x1b[m\x1b[?25l"
+            "\x1b[?25h\x1b[m\x1b[2J\x1b[H\x1b[?1049l[report]"  // given back as on every way out
+            "\x1b[?25h");                                      // and the terminal object unwound
 }
 
 // The keyboard flags live on the alternate screen's own stack: pushed once
@@ -170,12 +171,12 @@ TEST(ConsoleKeyboard, FlagsArePushedOnTheAnswerAndPoppedBeforeEachLeaving) {
   });
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.terminal,
-            "\x1b[?1049h\x1b[?u\x1b[c"               // set-up and the query
-            "\x1b[>11u"                              // the answer came
-            "\x1b[m\x1b[2J\x1b[H\x1b[<u\x1b[?1049l"  // a suspend
-            "\x1b[?1049h\x1b[>11u"                   // and the continue
-            "\x1b[m\x1b[2J\x1b[H\x1b[<u\x1b[?1049l"  // the restore
-            "\x1b[?1049l");                          // nothing left to erase or pop
+            "\x1b[?1049h\x1b[?u\x1b[c"                        // set-up and the query
+            "\x1b[>11u"                                       // the answer came
+            "\x1b[?25h\x1b[m\x1b[2J\x1b[H\x1b[<u\x1b[?1049l"  // a suspend
+            "\x1b[?1049h\x1b[>11u"                            // and the continue
+            "\x1b[m\x1b[2J\x1b[H\x1b[<u\x1b[?1049l"           // the restore
+            "\x1b[?1049l");                                   // nothing left to erase or pop
 }
 
 TEST(ConsoleSetUp, WithoutAnyTerminalPanicsAfterTheRestoreHasRun) {

@@ -19,8 +19,11 @@ IoResult<> enter_steps(std::span<const ModeStep> steps) {
   return {};
 }
 
-IoResult<> leave_steps(std::span<const ModeStep> steps) {
+IoResult<> leave_steps(std::span<const ModeStep> steps, TerminalObject terminal) noexcept {
   for (const ModeStep& step : steps) {
+    if (step.closing_the_terminal_object_undoes && terminal == TerminalObject::Closed) {
+      continue;
+    }
     if (IoResult<> done = step.leave(); !done) {
       return done;
     }
@@ -31,7 +34,7 @@ IoResult<> leave_steps(std::span<const ModeStep> steps) {
 void install_restoring_hook() {
   panic::Hook previous = panic::take_hook();
   panic::set_hook([previous = std::move(previous)](const panic::PanicInfo& info) {
-    restore();
+    report_restore_failure(leave_game_mode());
     if (previous) {
       previous(info);
     }

@@ -1,5 +1,9 @@
 #include "input/input_queue.hpp"
 
+#include "console/job_control.hpp"
+#include "console/setup.hpp"
+#include "tui/terminal/console.hpp"
+
 #include <chrono>
 #include <utility>
 #include <variant>
@@ -66,14 +70,6 @@ std::optional<InputItem> InputQueue::pop() {
   return item;
 }
 
-void InputQueue::on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback) {
-  on_keyboard_flags_ = std::move(callback);
-}
-
-void InputQueue::on_device_attributes(std::function<void()> callback) {
-  on_device_attributes_ = std::move(callback);
-}
-
 void InputQueue::close() {
   if (closed_) {
     return;
@@ -84,17 +80,18 @@ void InputQueue::close() {
   queue_.clear();
 }
 
-// Answers to queries are the event source's business, not the program's.
+// Answers to queries are the console's business, not the program's, and so
+// is Ctrl+Z, which the terminal driver would have turned into a stop.
 void InputQueue::deliver_decoded() {
   for (Decoded& item : decoded_) {
     if (auto* event = std::get_if<Event>(&item)) {
-      push(std::move(*event));
-    } else if (const auto* flags = std::get_if<KeyboardFlagsReply>(&item)) {
-      if (on_keyboard_flags_) {
-        on_keyboard_flags_(*flags);
+      if (!suspend_on_key(*event)) {
+        push(std::move(*event));
       }
-    } else if (std::holds_alternative<DeviceAttributesReply>(item) && on_device_attributes_) {
-      on_device_attributes_();
+    } else if (std::holds_alternative<KeyboardFlagsReply>(item)) {
+      enable_keyboard_enhancement();
+    } else if (std::holds_alternative<DeviceAttributesReply>(item)) {
+      device_attributes_answered();
     }
   }
   decoded_.clear();
@@ -140,16 +137,8 @@ WakeUp EventSource::wait_ready() {
   return state_->queue->wait_ready();
 }
 
-void EventSource::on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback) {
-  if (state_) {
-    state_->queue->on_keyboard_flags(std::move(callback));
-  }
-}
-
-void EventSource::on_device_attributes(std::function<void()> callback) {
-  if (state_) {
-    state_->queue->on_device_attributes(std::move(callback));
-  }
+EventSource EventSource::open(const asio::any_io_executor& executor) {
+  return open(executor, detail::console_input());
 }
 
 void EventSource::close() {

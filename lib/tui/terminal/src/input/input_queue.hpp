@@ -11,7 +11,6 @@
 #include <asio/steady_timer.hpp>
 #include <cstddef>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -48,9 +47,6 @@ class InputQueue : public std::enable_shared_from_this<InputQueue> {
   // Ends when an item is queued or the queue is closed; see EventSource.
   WakeUp wait_ready() { return wakeup_.wait(); }
 
-  void on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback);
-  void on_device_attributes(std::function<void()> callback);
-
   // Drops what is queued and wakes every waiter; feeds after it are ignored.
   void close();
 
@@ -63,8 +59,6 @@ class InputQueue : public std::enable_shared_from_this<InputQueue> {
   InputDecoder decoder_;
   std::vector<Decoded> decoded_;
   std::deque<InputItem> queue_;
-  std::function<void(const KeyboardFlagsReply&)> on_keyboard_flags_;
-  std::function<void()> on_device_attributes_;
   bool ended_ = false;
   bool closed_ = false;
   unsigned grace_round_ = 0;  // tells a stale grace expiry from the current one

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "console/job_control.hpp"
 #include "error_text/error_text.hpp"
 
 namespace tui {
@@ -25,7 +26,8 @@ IoResult<Terminal> Terminal::create(std::unique_ptr<Backend> backend) {
 Terminal::Terminal(std::unique_ptr<Backend> backend, Size size)
     : backend_(std::move(backend)),
       buffers_{Buffer(screen_area(size)), Buffer(screen_area(size))},
-      size_(size) {}
+      size_(size),
+      continues_drawn_(detail::continue_count()) {}
 
 Terminal::Terminal(Terminal&& other) noexcept
     : backend_(std::move(other.backend_)),
@@ -35,6 +37,7 @@ Terminal::Terminal(Terminal&& other) noexcept
       cursor_hidden_(std::exchange(other.cursor_hidden_, false)),
       full_redraw_(other.full_redraw_),
       closed_(std::exchange(other.closed_, true)),
+      continues_drawn_(other.continues_drawn_),
       updates_(std::move(other.updates_)) {}
 
 Terminal::~Terminal() {
@@ -56,6 +59,11 @@ IoResult<> Terminal::cycle(BuildFrame build, void* callable) {
   const IoResult<Size> size = backend_->size();
   if (!size) {
     return std::unexpected(size.error());
+  }
+  // The console was someone else's while the process was stopped.
+  if (const std::uint32_t continues = detail::continue_count(); continues != continues_drawn_) {
+    continues_drawn_ = continues;
+    full_redraw_ = true;
   }
   if (*size != size_ || full_redraw_) {
     current().resize(screen_area(*size));

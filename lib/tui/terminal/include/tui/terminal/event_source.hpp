@@ -6,13 +6,11 @@
 #pragma once
 
 #include <asio/any_io_executor.hpp>
-#include <functional>
 #include <memory>
 #include <optional>
 
 #include "tui/input/events.hpp"
-#include "tui/input/input_decoder.hpp"
-#include "tui/terminal/console.hpp"
+#include "tui/terminal/console_handle.hpp"
 #include "tui/terminal/wake_up.hpp"
 
 namespace tui {
@@ -25,9 +23,15 @@ class EventSource {
   // sequence held back from the read before decodes to.)
   static constexpr std::size_t MAX_QUEUED = 1024;
 
-  // Starts reading `input` (a terminal in raw mode) and watching for window
-  // size changes. `input` stays open when the source is closed. Panics with
-  // "reader source not set" when there is no input to read.
+  // Starts reading the console's own input, which tui::init has put in raw
+  // mode, and watching for window size changes. The terminal's answers to
+  // init's queries are acted on here (the keyboard protocol is turned on
+  // when the terminal speaks it) and never queued; so is Ctrl+Z, which on
+  // POSIX stops the process as a job, as the terminal driver would.
+  // Panics with "reader source not set" when there is no input to read.
+  static EventSource open(const asio::any_io_executor& executor);
+  // The same on `input`, a terminal in raw mode, which stays open when the
+  // source is closed.
   static EventSource open(const asio::any_io_executor& executor, ConsoleHandle input);
 
   EventSource(EventSource&&) noexcept = default;
@@ -44,11 +48,6 @@ class EventSource {
   // before waiting, since an item already queued does not end it. Taking
   // nothing from the queue, it can be cancelled without losing an item.
   WakeUp wait_ready();
-
-  // Called with the terminal's answer to the keyboard protocol query.
-  void on_keyboard_flags(std::function<void(const KeyboardFlagsReply&)> callback);
-  // Called when the terminal has answered the device attributes request.
-  void on_device_attributes(std::function<void()> callback);
 
   // Stops reading and watching; waits for nothing. Items not yet taken are
   // dropped. Closing twice is harmless.

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <concepts>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <type_traits>
@@ -41,7 +42,8 @@ class Terminal {
   }
 
   // The next frame erases the screen and writes every cell, as needed when
-  // someone else may have drawn on the console (after a suspend, say).
+  // someone else may have drawn on the console. After the process has
+  // continued from a stop the next frame does so by itself.
   void force_full_redraw() { full_redraw_ = true; }
 
   // Shows the cursor again if a frame hid it, and releases the buffers. A
@@ -68,6 +70,7 @@ class Terminal {
   // an alternate screen (or with it switched off) shows the shell's text.
   bool full_redraw_ = true;
   bool closed_ = false;
+  std::uint32_t continues_drawn_;  // the process's continues before the last frame
   std::vector<CellUpdate> updates_;
 };
 

@@ -14,6 +14,7 @@
 
 #include "console/io.hpp"
 #include "console/posix/reply_drain.hpp"
+#include "console/sequences.hpp"
 #include "console/setup.hpp"
 #include "tui/terminal/ansi_backend.hpp"
 #include "tui/terminal/console.hpp"
@@ -91,7 +92,11 @@ IoResult<> enable_raw_mode() {
   return set_mode(*fd, mode, TCSAFLUSH);
 }
 
+void drain_answers() noexcept;
+
+// Answers still on their way are read first, while the input is raw.
 IoResult<> disable_raw_mode() {
+  drain_answers();
   const IoResult<int> fd = controlling_terminal();
   if (!fd) {
     return std::unexpected(fd.error());
@@ -105,12 +110,14 @@ IoResult<> disable_raw_mode() {
   return set_mode(*fd, mode);
 }
 
-// Keys with their releases, told apart from their legacy look-alikes:
-// 1 disambiguate, 2 report event types, 8 report all keys as escape codes.
-constexpr std::string_view PUSH_KEYBOARD_FLAGS = "\x1b[>11u";
-constexpr std::string_view POP_KEYBOARD_FLAGS = "\x1b[<u";
-constexpr std::string_view ENTER_ALTERNATE_SCREEN = "\x1b[?1049h";
-constexpr std::string_view LEAVE_ALTERNATE_SCREEN = "\x1b[?1049l";
+using detail::ENTER_ALTERNATE_SCREEN;
+using detail::LEAVE_ALTERNATE_SCREEN;
+using detail::POP_KEYBOARD_FLAGS;
+using detail::PUSH_KEYBOARD_FLAGS;
+
+IoResult<> show_cursor() {
+  return detail::write_all(STDOUT_FILENO, detail::SHOW_CURSOR);
+}
 
 IoResult<> push_keyboard_flags() {
   if (IoResult<> written = detail::write_all(STDOUT_FILENO, PUSH_KEYBOARD_FLAGS); !written) {
@@ -162,7 +169,7 @@ IoResult<> leave_alternate_screen() {
 // answers only the device attributes request, which every terminal answers.
 void send_queries() {
   saved.queries_sent_at.store(detail::monotonic_now().count());
-  saved.answers_due.store(detail::write_all(STDOUT_FILENO, "\x1b[?u\x1b[c").has_value());
+  saved.answers_due.store(detail::write_all(STDOUT_FILENO, detail::QUERIES).has_value());
 }
 
 // Reads away what the terminal still owes for the queries, and drops it,
@@ -184,8 +191,10 @@ void drain_answers() noexcept {
 }
 
 // Game mode, the input mode first: see leave_steps for the order of the undos.
-constexpr std::array<detail::ModeStep, 2> GAME_MODE{{
+// The cursor is hidden by every frame, so only its undo does anything.
+constexpr std::array<detail::ModeStep, 3> GAME_MODE{{
     {enable_raw_mode, disable_raw_mode},
+    {detail::nothing_to_enter, show_cursor, true},
     {enter_alternate_screen, leave_alternate_screen},
 }};
 
@@ -202,18 +211,10 @@ IoResult<> ignore_broken_pipe() {
 }
 
 // A crash must not leave the shell in raw mode on the alternate screen. The
-// handler runs in a broken process, so it only reads the state saved
-// before and uses async-signal-safe calls: no allocation, lock or format.
+// handler runs in a broken process: the undos are the same as on every way
+// out, and make only async-signal-safe calls. Nothing is reported.
 extern "C" void restore_on_fatal_signal(int signal) {
-  drain_answers();
-  const int fd = saved.terminal.load();
-  if (fd >= 0 && saved.has_saved.load()) {
-    termios mode = saved.saved;
-    mode.c_lflag |= ICANON | ECHO | ISIG;
-    ::tcsetattr(fd, TCSANOW, &mode);
-  }
-  static_cast<void>(detail::write_all(STDOUT_FILENO, "\x1b[?25h"));
-  static_cast<void>(leave_alternate_screen());
+  static_cast<void>(leave_game_mode());
   // The handler was reset to the default action on entry, and the signal
   // is not blocked inside it, so this ends the process as the signal would.
   ::raise(signal);
@@ -238,9 +239,8 @@ IoResult<> enter_game_mode() {
   return detail::enter_steps(GAME_MODE);
 }
 
-IoResult<> leave_game_mode() {
-  drain_answers();
-  return detail::leave_steps(GAME_MODE);
+IoResult<> leave_game_mode() noexcept {
+  return detail::leave_steps(GAME_MODE, detail::TerminalObject::Open);
 }
 
 Terminal init() {
@@ -263,7 +263,7 @@ Terminal init() {
 }
 
 void restore() noexcept {
-  detail::report_restore_failure(leave_game_mode());
+  detail::report_restore_failure(detail::leave_steps(GAME_MODE, detail::TerminalObject::Closed));
 }
 
 void enable_keyboard_enhancement() {
@@ -278,8 +278,12 @@ void device_attributes_answered() noexcept {
   saved.answers_due.store(false);
 }
 
-ConsoleHandle input_descriptor() {
+namespace detail {
+
+ConsoleHandle console_input() {
   return saved.terminal.load();
 }
+
+}  // namespace detail
 
 }  // namespace tui

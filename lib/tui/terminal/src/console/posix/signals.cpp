@@ -11,7 +11,8 @@
 #include <cstdlib>
 #include <utility>
 
-#include "console/io.hpp"
+#include "console/job_control.hpp"
+#include "console/setup.hpp"
 #include "notifier.hpp"
 #include "tui/terminal/console.hpp"
 #include "tui/terminal/signals.hpp"
@@ -131,9 +132,13 @@ struct Signals::State : std::enable_shared_from_this<State> {
 
   // Gives the console back and stops with SIGTSTP's own default action, so
   // the shell sees an ordinary job stop; returns once the process continues.
+  // Where no shell could continue it, the kernel would drop the stop, so
+  // the console is kept and the game goes on.
   void stop_process() {
-    static_cast<void>(detail::write_all(STDOUT_FILENO, "\x1b[?25h"));
-    static_cast<void>(leave_game_mode());
+    if (!detail::shell_can_continue()) {
+      return;
+    }
+    detail::report_restore_failure(leave_game_mode());
     std::error_code ignored;
     stops.remove(SIGTSTP, ignored);
     std::raise(SIGTSTP);
@@ -197,6 +202,14 @@ void Signals::close() {
     state_->stop();
   }
 }
+
+namespace detail {
+
+std::uint32_t continue_count() noexcept {
+  return continues.count.load();
+}
+
+}  // namespace detail
 
 void end_as_signal(int signal) {
   std::signal(signal, SIG_DFL);

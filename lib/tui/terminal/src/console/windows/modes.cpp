@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "console/io.hpp"
+#include "console/sequences.hpp"
 #include "console/setup.hpp"
 #include "console/windows/console_screen.hpp"
 #include "tui/terminal/ansi_backend.hpp"
@@ -35,8 +36,8 @@ constinit SavedState saved;
 
 using detail::last_error;
 
-constexpr std::string_view ENTER_ALTERNATE_SCREEN = "\x1b[?1049h";
-constexpr std::string_view LEAVE_ALTERNATE_SCREEN = "\x1b[?1049l";
+using detail::ENTER_ALTERNATE_SCREEN;
+using detail::LEAVE_ALTERNATE_SCREEN;
 
 bool is_console(HANDLE handle) {
   DWORD mode = 0;
@@ -188,6 +189,21 @@ IoResult<> write_leave_alternate_screen() {
   return detail::write_all(standard_output(), LEAVE_ALTERNATE_SCREEN);
 }
 
+// Without VT processing on the screen, the sequence would show as text.
+IoResult<> show_cursor() {
+  const IoResult<HANDLE> screen = console_output();
+  if (!screen) {
+    return std::unexpected(screen.error());
+  }
+  const IoResult<DWORD> mode = get_mode(*screen);
+  if (!mode) {
+    return std::unexpected(mode.error());
+  }
+  return (*mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0
+             ? detail::write_all(standard_output(), detail::SHOW_CURSOR)
+             : IoResult<>{};
+}
+
 IoResult<> leave_alternate_screen() {
   const IoResult<HANDLE> screen = console_output();
   if (!screen) {
@@ -213,24 +229,18 @@ IoResult<> leave_alternate_screen() {
 }
 
 // Game mode, the input mode first: see leave_steps for the order of the undos.
-constexpr std::array<detail::ModeStep, 2> GAME_MODE{{
+// The cursor is hidden by every frame, so only its undo does anything.
+constexpr std::array<detail::ModeStep, 3> GAME_MODE{{
     {enable_raw_mode, disable_raw_mode},
+    {detail::nothing_to_enter, show_cursor, true},
     {enter_alternate_screen, leave_alternate_screen},
 }};
 
 // A crash must not leave the console without line input on the alternate
-// screen. The process is broken here, so only the saved state and plain console
-// calls are used: no allocation and no lock.
+// screen. The process is broken here: the undos are those of every way out,
+// plain console calls on the saved state, and nothing is reported.
 void restore_after_crash() {
-  if (HANDLE input = saved.input.load(); input != nullptr && saved.has_saved_input.load()) {
-    ::SetConsoleMode(input, saved.saved_input_mode.load() | COOKED_INPUT);
-  }
-  if (HANDLE screen = saved.screen.load(); screen != nullptr && saved.has_saved_output.load()) {
-    static_cast<void>(detail::write_all(standard_output(), "\x1b[?25h"));
-    static_cast<void>(write_leave_alternate_screen());
-    ::SetConsoleOutputCP(saved.saved_code_page.load());
-    ::SetConsoleMode(screen, saved.saved_output_mode.load());
-  }
+  static_cast<void>(leave_game_mode());
 }
 
 LONG WINAPI restore_on_unhandled_exception(EXCEPTION_POINTERS*) {
@@ -255,8 +265,8 @@ IoResult<> enter_game_mode() {
   return detail::enter_steps(GAME_MODE);
 }
 
-IoResult<> leave_game_mode() {
-  return detail::leave_steps(GAME_MODE);
+IoResult<> leave_game_mode() noexcept {
+  return detail::leave_steps(GAME_MODE, detail::TerminalObject::Open);
 }
 
 Terminal init() {
@@ -274,7 +284,7 @@ Terminal init() {
 }
 
 void restore() noexcept {
-  detail::report_restore_failure(leave_game_mode());
+  detail::report_restore_failure(detail::leave_steps(GAME_MODE, detail::TerminalObject::Closed));
 }
 
 // Console input records tell presses from releases already.
@@ -283,11 +293,11 @@ void enable_keyboard_enhancement() {}
 // Nothing is asked of a Windows console, so nothing is waited for.
 void device_attributes_answered() noexcept {}
 
-ConsoleHandle input_descriptor() {
+namespace detail {
+
+ConsoleHandle console_input() {
   return saved.input.load();
 }
-
-namespace detail {
 
 HANDLE console_screen() {
   return saved.screen.load();

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "console/job_control.hpp"
 #include "input/windows/breaks.hpp"
 #include "notifier.hpp"
 #include "tui/terminal/console.hpp"
@@ -144,6 +145,22 @@ void Signals::close() {
     w.state.reset();
   }
 }
+
+namespace detail {
+
+bool suspend_on_key(const Event&) {
+  return false;
+}
+
+bool shell_can_continue() {
+  return false;
+}
+
+std::uint32_t continue_count() noexcept {
+  return 0;
+}
+
+}  // namespace detail
 
 // Windows has no default action of a signal to end with.
 void end_as_signal(int signal) {
