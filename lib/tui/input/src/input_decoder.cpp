@@ -20,8 +20,14 @@ void InputDecoder::feed(std::string_view bytes, std::vector<Decoded>& out) {
     const std::string_view slice = bytes.substr(0, SLICE);
     bytes.remove_prefix(slice.size());
     pending_.append(detail::PASTE_END.substr(0, std::exchange(paste_end_read_, 0)));
-    pending_.append(slice);
-    pending_.erase(0, decode_pending(out));
+    if (!pending_.empty()) {
+      pending_.append(slice);
+      pending_.erase(0, decode(pending_, out));
+    } else {
+      // The same bytes as appending them, without the copy: only what they
+      // leave unfinished is kept.
+      pending_.assign(slice.substr(decode(slice, out)));
+    }
   }
 }
 
@@ -47,17 +53,16 @@ std::size_t InputDecoder::held_bytes() const {
   return pending_.size() + paste_.size();
 }
 
-// Decodes items from the front of the pending bytes until what is left may
-// begin a longer item, and returns how many bytes that took.
-std::size_t InputDecoder::decode_pending(std::vector<Decoded>& out) {
-  const std::string_view bytes = pending_;
+// Decodes items from the front of `bytes` until what is left may begin a
+// longer item, and returns how many bytes that took.
+std::size_t InputDecoder::decode(std::string_view bytes, std::vector<Decoded>& out) {
   std::size_t at = 0;
   while (at < bytes.size()) {
     const std::string_view rest = bytes.substr(at);
     std::optional<std::size_t> length;
     switch (mode_) {
       case Mode::Items:
-        length = read_item(rest, out);
+        length = read_items(rest, out);
         break;
       case Mode::Paste:
         length = read_paste(rest, out);
@@ -81,27 +86,36 @@ std::size_t InputDecoder::decode_pending(std::vector<Decoded>& out) {
   return at;
 }
 
-std::optional<std::size_t> InputDecoder::read_item(std::string_view bytes,
-                                                   std::vector<Decoded>& out) {
-  const detail::Frame frame = detail::frame_item(bytes);
-  switch (frame.kind) {
-    case detail::ItemKind::LongSequence:
-      mode_ = Mode::SkipSequence;
-      break;
-    case detail::ItemKind::LongString:
-      mode_ = Mode::SkipString;
-      break;
-    default:
-      if (frame.length == 0) {
-        return std::nullopt;
-      }
-      if (detail::add_meaning(frame.kind, bytes.substr(0, frame.length), out) ==
-          detail::Opens::Paste) {
-        mode_ = Mode::Paste;
-      }
-      break;
+// Items follow one another until one opens a paste or begins an over-long
+// sequence or string.
+std::optional<std::size_t> InputDecoder::read_items(std::string_view bytes,
+                                                    std::vector<Decoded>& out) {
+  std::size_t at = 0;
+  while (at < bytes.size() && mode_ == Mode::Items) {
+    const std::string_view rest = bytes.substr(at);
+    const detail::Frame frame = detail::frame_item(rest);
+    if (frame.length == 0) {
+      return at == 0 ? std::nullopt : std::optional(at);
+    }
+    switch (frame.kind) {
+      case detail::ItemKind::Ignored:
+        break;
+      case detail::ItemKind::LongSequence:
+        mode_ = Mode::SkipSequence;
+        break;
+      case detail::ItemKind::LongString:
+        mode_ = Mode::SkipString;
+        break;
+      default:
+        if (detail::add_meaning(frame.kind, rest.substr(0, frame.length), out) ==
+            detail::Opens::Paste) {
+          mode_ = Mode::Paste;
+        }
+        break;
+    }
+    at += frame.length;
   }
-  return frame.length;
+  return at;
 }
 
 std::optional<std::size_t> InputDecoder::read_paste(std::string_view bytes,

@@ -68,8 +68,8 @@ class InputDecoder {
     SkipString,    // dropping the rest of an over-long terminal string
   };
 
-  std::size_t decode_pending(std::vector<Decoded>& out);
-  std::optional<std::size_t> read_item(std::string_view bytes, std::vector<Decoded>& out);
+  std::size_t decode(std::string_view bytes, std::vector<Decoded>& out);
+  std::optional<std::size_t> read_items(std::string_view bytes, std::vector<Decoded>& out);
   std::optional<std::size_t> read_paste(std::string_view bytes, std::vector<Decoded>& out);
   std::optional<std::size_t> skip(std::size_t length, bool ended);
 
