@@ -11,8 +11,9 @@ bool is_continuation(unsigned char byte) {
 
 }  // namespace
 
-void append_utf8(std::string& out, char32_t symbol) {
-  const auto byte = [&out](char32_t bits) { out.push_back(static_cast<char>(bits)); };
+Utf8Bytes utf8_bytes(char32_t symbol) {
+  Utf8Bytes utf8;
+  const auto byte = [&utf8](char32_t bits) { utf8.bytes[utf8.size++] = static_cast<char>(bits); };
   if (symbol < 0x80) {
     byte(symbol);
   } else if (symbol < 0x800) {
@@ -28,6 +29,11 @@ void append_utf8(std::string& out, char32_t symbol) {
     byte(0x80 | ((symbol >> 6) & 0x3F));
     byte(0x80 | (symbol & 0x3F));
   }
+  return utf8;
+}
+
+void append_utf8(std::string& out, char32_t symbol) {
+  out.append(utf8_bytes(symbol).view());
 }
 
 char32_t pop_code_point(std::string_view& text) {

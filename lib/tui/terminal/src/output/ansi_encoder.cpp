@@ -23,26 +23,7 @@ void append_symbol(std::string& out, char32_t symbol) {
 }
 
 void add_symbol(CandidateBytes& bytes, char32_t symbol) {
-  const char32_t s = printable(symbol);
-  const auto byte = [](char32_t bits) { return static_cast<char>(bits); };
-  if (s < 0x80) {
-    bytes.add(byte(s));
-    return;
-  }
-  char utf8[4];
-  std::size_t length = 0;
-  if (s < 0x800) {
-    utf8[length++] = byte(0xC0 | (s >> 6));
-  } else if (s < 0x10000) {
-    utf8[length++] = byte(0xE0 | (s >> 12));
-    utf8[length++] = byte(0x80 | ((s >> 6) & 0x3F));
-  } else {
-    utf8[length++] = byte(0xF0 | (s >> 18));
-    utf8[length++] = byte(0x80 | ((s >> 12) & 0x3F));
-    utf8[length++] = byte(0x80 | ((s >> 6) & 0x3F));
-  }
-  utf8[length++] = byte(0x80 | (s & 0x3F));
-  bytes.add(std::string_view(utf8, length));
+  bytes.add(utf8_bytes(printable(symbol)).view());
 }
 
 void append_number(std::string& out, int n) {
