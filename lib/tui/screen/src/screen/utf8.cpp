@@ -33,6 +33,10 @@ Utf8Bytes utf8_bytes(char32_t symbol) {
 }
 
 void append_utf8(std::string& out, char32_t symbol) {
+  if (symbol < 0x80) {  // most of what is drawn, so it skips the copy
+    out.push_back(static_cast<char>(symbol));
+    return;
+  }
   out.append(utf8_bytes(symbol).view());
 }
 

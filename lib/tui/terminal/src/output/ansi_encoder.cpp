@@ -163,57 +163,65 @@ void AnsiEncoder::put(const CellUpdate& update, std::string& out) {
   }
 }
 
+// Absolute, or a vertical step and then a horizontal one, if that is
+// shorter: on a tie, the absolute move, which does not depend on the cursor.
+// Line feeds are only sent towards a lower row, so never from the last one.
+// Backspaces and relative moves are only sent from a known cursor, never
+// from the pending wrap after the last column, where consoles disagree.
 void AnsiEncoder::move_to(Position target, std::string& out) {
   if (cursor_ == target) {
     return;
   }
-  out += shortest_move(target).view();
+  CandidateBytes absolute;
+  add_absolute(absolute, target);
+  if (cursor_) {
+    const CandidateBytes vertical = vertical_step(target.y - cursor_->y);
+    if (vertical.size() < absolute.size()) {
+      const CandidateBytes along = shortest_along_row(target, absolute.size() - vertical.size());
+      if (along.fits()) {
+        out += vertical.view();
+        out += along.view();
+        cursor_ = target;
+        return;
+      }
+    }
+  }
+  out += absolute.view();
   cursor_ = target;
 }
 
-// Absolute, or a vertical step and then a horizontal one; on a tie, the
-// absolute move, which does not depend on the cursor. Line feeds are only
-// sent towards a lower row, so never from the last one. Backspaces and
-// relative moves are only sent from a known cursor, never from the pending
-// wrap after the last column, where consoles disagree.
-CandidateBytes AnsiEncoder::shortest_move(Position target) const {
-  CandidateBytes best;
-  add_absolute(best, target);
-  if (!cursor_) {
+// The shortest way from the cursor's column to the target's along its row,
+// if one is shorter than `limit`; otherwise a candidate that does not fit.
+CandidateBytes AnsiEncoder::shortest_along_row(Position target, std::size_t limit) const {
+  CandidateBytes best(limit);
+  const int from_x = cursor_->x;
+  const int x = target.x;
+  if (x == from_x) {
     return best;
   }
-  const Position from = *cursor_;
-  const CandidateBytes vertical = vertical_step(target.y - from.y);
-  if (vertical.size() >= best.size()) {
-    return best;
-  }
-  const auto consider = [&](const auto& add_horizontal) {
-    CandidateBytes move(best.size(), vertical.view());
-    add_horizontal(move);
+  best.give_up();
+  const auto consider = [&](const auto& add_move) {
+    CandidateBytes move(best.fits() ? best.size() : limit);
+    add_move(move);
     if (move.fits()) {
       best = move;
     }
   };
-  const int x = target.x;
-  if (x == from.x) {
-    consider([](CandidateBytes&) {});
-    return best;
-  }
   if (x == 0) {
     consider([](CandidateBytes& move) { move.add('\r'); });
   } else {
     consider([x](CandidateBytes& move) { add_csi(move, x + 1, 'G'); });
   }
-  const auto rewrite = [this, target](CandidateBytes& move, int from_x) {
-    add_rewrite(move, target.y, from_x, target.x);
+  const auto rewrite = [this, target](CandidateBytes& move, int start_x) {
+    add_rewrite(move, target.y, start_x, target.x);
   };
-  if (x > from.x) {
-    consider([&](CandidateBytes& move) { add_csi(move, x - from.x, 'C'); });
-    consider([&](CandidateBytes& move) { rewrite(move, from.x); });
+  if (x > from_x) {
+    consider([&](CandidateBytes& move) { add_csi(move, x - from_x, 'C'); });
+    consider([&](CandidateBytes& move) { rewrite(move, from_x); });
     return best;
   }
-  consider([&](CandidateBytes& move) { add_csi(move, from.x - x, 'D'); });
-  consider([&](CandidateBytes& move) { move.add_repeated('\b', from.x - x); });
+  consider([&](CandidateBytes& move) { add_csi(move, from_x - x, 'D'); });
+  consider([&](CandidateBytes& move) { move.add_repeated('\b', from_x - x); });
   if (x > 0) {
     consider([&](CandidateBytes& move) {
       move.add('\r');

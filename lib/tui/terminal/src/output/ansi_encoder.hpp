@@ -44,7 +44,7 @@ class AnsiEncoder {
 
   void put(const CellUpdate& update, std::string& out);
   void move_to(Position target, std::string& out);
-  CandidateBytes shortest_move(Position target) const;
+  CandidateBytes shortest_along_row(Position target, std::size_t limit) const;
   void add_rewrite(CandidateBytes& move, int y, int from_x, int to_x) const;
   bool shows_as_written(const ScreenCell& cell) const;
   void set_colours(const Cell& cell, std::string& out);
