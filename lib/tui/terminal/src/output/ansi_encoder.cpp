@@ -23,7 +23,7 @@ void append_symbol(std::string& out, char32_t symbol) {
 }
 
 void add_symbol(CandidateBytes& bytes, char32_t symbol) {
-  bytes.add(utf8_bytes(printable(symbol)).view());
+  encode_utf8(printable(symbol), [&bytes](char c) { bytes.add(c); });
 }
 
 void append_number(std::string& out, int n) {
