@@ -421,6 +421,28 @@ TEST(Paste, EndMarkerOutlivesAFlushBetweenItsPieces) {
   EXPECT_EQ(out, (Items{paste("ab"), ch('x')}));
 }
 
+// A read may be far longer than any item: wherever in it an item falls,
+// the item decodes as it does alone.
+TEST(LongRead, DecodesEachItemAsAlone) {
+  const std::string items[] = {
+      "\x1b[1;5A",     "\xf0\x9f\x98\x80",       "\x1b]0;title\x1b\\",
+      "\x1b[<0;10;5M", "\x1b[200~text\x1b[201~",
+  };
+  for (const std::string& item : items) {
+    for (const std::size_t around : {std::size_t{4096}, std::size_t{8192}}) {
+      for (std::size_t lead = around - 12; lead <= around + 4; ++lead) {
+        SCOPED_TRACE(testing::Message() << lead << " bytes before the item");
+        Items want(lead, ch('a'));
+        for (Decoded& item_alone : decode(item)) {
+          want.push_back(std::move(item_alone));
+        }
+        want.push_back(ch('x'));
+        EXPECT_EQ(decode(std::string(lead, 'a') + item + "x"), want);
+      }
+    }
+  }
+}
+
 // However long a sequence runs, a byte at a time, the decoder keeps no
 // more than the longest one it would decode.
 class HeldBytes : public testing::TestWithParam<Case> {};

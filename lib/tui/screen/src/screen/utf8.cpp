@@ -12,22 +12,7 @@ bool is_continuation(unsigned char byte) {
 }  // namespace
 
 void append_utf8(std::string& out, char32_t symbol) {
-  const auto byte = [&out](char32_t bits) { out.push_back(static_cast<char>(bits)); };
-  if (symbol < 0x80) {
-    byte(symbol);
-  } else if (symbol < 0x800) {
-    byte(0xC0 | (symbol >> 6));
-    byte(0x80 | (symbol & 0x3F));
-  } else if (symbol < 0x10000) {
-    byte(0xE0 | (symbol >> 12));
-    byte(0x80 | ((symbol >> 6) & 0x3F));
-    byte(0x80 | (symbol & 0x3F));
-  } else {
-    byte(0xF0 | (symbol >> 18));
-    byte(0x80 | ((symbol >> 12) & 0x3F));
-    byte(0x80 | ((symbol >> 6) & 0x3F));
-    byte(0x80 | (symbol & 0x3F));
-  }
+  encode_utf8(symbol, [&out](char c) { out.push_back(c); });
 }
 
 char32_t pop_code_point(std::string_view& text) {

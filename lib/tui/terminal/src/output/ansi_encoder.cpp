@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "output/candidate_bytes.hpp"
 #include "tui/screen/utf8.hpp"
 
 namespace tui::detail {
@@ -17,13 +18,12 @@ char32_t printable(char32_t symbol) {
   return control || surrogate || symbol > 0x10FFFF ? U'\uFFFD' : symbol;
 }
 
-int symbol_bytes(char32_t symbol) {
-  const char32_t s = printable(symbol);
-  return s < 0x80 ? 1 : s < 0x800 ? 2 : s < 0x10000 ? 3 : 4;
-}
-
 void append_symbol(std::string& out, char32_t symbol) {
   append_utf8(out, printable(symbol));
+}
+
+void add_symbol(CandidateBytes& bytes, char32_t symbol) {
+  encode_utf8(printable(symbol), [&bytes](char c) { bytes.add(c); });
 }
 
 void append_number(std::string& out, int n) {
@@ -32,45 +32,43 @@ void append_number(std::string& out, int n) {
   out.append(digits, end);
 }
 
-int digit_count(int n) {
-  int count = 1;
-  for (; n >= 10; n /= 10) {
-    ++count;
-  }
-  return count;
-}
-
 // ESC [ n final, where a count of 1 is the parameter's default and is left out.
-int csi_cost(int n) {
-  return n == 1 ? 3 : 3 + digit_count(n);
-}
-
-void append_csi(std::string& out, int n, char final) {
-  out += "\x1b[";
+void add_csi(CandidateBytes& bytes, int n, char final) {
+  bytes.add("\x1b[");
   if (n != 1) {
-    append_number(out, n);
+    bytes.add_number(n);
   }
-  out += final;
+  bytes.add(final);
 }
 
 // ESC [ row ; column H, with the short forms for column 1 and for the home cell.
-int absolute_cost(Position p) {
-  if (p.x == 0) {
-    return p.y == 0 ? 3 : 3 + digit_count(p.y + 1);
-  }
-  return 4 + digit_count(p.y + 1) + digit_count(p.x + 1);
-}
-
-void append_absolute(std::string& out, Position p) {
-  out += "\x1b[";
+void add_absolute(CandidateBytes& bytes, Position p) {
+  bytes.add("\x1b[");
   if (p.x != 0 || p.y != 0) {
-    append_number(out, p.y + 1);
+    bytes.add_number(p.y + 1);
   }
   if (p.x != 0) {
-    out += ';';
-    append_number(out, p.x + 1);
+    bytes.add(';');
+    bytes.add_number(p.x + 1);
   }
-  out += 'H';
+  bytes.add('H');
+}
+
+// Down by line feeds or by a count, whichever is shorter, or up by a count.
+// Line feeds only move down because output post-processing is off.
+CandidateBytes vertical_step(int dy) {
+  CandidateBytes step;
+  if (dy > 0) {
+    CandidateBytes count;
+    add_csi(count, dy, 'B');
+    step.add_repeated('\n', dy);
+    if (!step.fits() || count.size() < step.size()) {
+      step = count;
+    }
+  } else if (dy < 0) {
+    add_csi(step, -dy, 'A');
+  }
+  return step;
 }
 
 int fg_code(Color c) {
@@ -165,143 +163,89 @@ void AnsiEncoder::put(const CellUpdate& update, std::string& out) {
   }
 }
 
+// Absolute, or a vertical step and then a horizontal one, if that is
+// shorter: on a tie, the absolute move, which does not depend on the cursor.
+// Line feeds are only sent towards a lower row, so never from the last one.
+// Backspaces and relative moves are only sent from a known cursor, never
+// from the pending wrap after the last column, where consoles disagree.
 void AnsiEncoder::move_to(Position target, std::string& out) {
   if (cursor_ == target) {
     return;
   }
-  const Move move = cursor_ ? plan_move(*cursor_, target) : Move{absolute_cost(target), true};
-  if (move.absolute) {
-    append_absolute(out, target);
-    cursor_ = target;
-    return;
-  }
-  const int dy = target.y - cursor_->y;
-  switch (move.vertical) {
-    case Vertical::None:
-      break;
-    case Vertical::LineFeeds:
-      out.append(static_cast<std::size_t>(dy), '\n');
-      break;
-    case Vertical::Down:
-      append_csi(out, dy, 'B');
-      break;
-    case Vertical::Up:
-      append_csi(out, -dy, 'A');
-      break;
-  }
-  const int from_x = cursor_->x;
-  const auto rewrite = [&](int from, int to) {
-    for (int x = from; x < to; ++x) {
-      append_symbol(out, screen_at({x, target.y}).cell.symbol);
+  CandidateBytes absolute;
+  add_absolute(absolute, target);
+  if (cursor_) {
+    const CandidateBytes vertical = vertical_step(target.y - cursor_->y);
+    if (vertical.size() < absolute.size()) {
+      const CandidateBytes along = shortest_along_row(target, absolute.size() - vertical.size());
+      if (along.fits()) {
+        out += vertical.view();
+        out += along.view();
+        cursor_ = target;
+        return;
+      }
     }
-  };
-  switch (move.horizontal) {
-    case Horizontal::None:
-      break;
-    case Horizontal::CarriageReturn:
-      out += '\r';
-      break;
-    case Horizontal::Column:
-      append_csi(out, target.x + 1, 'G');
-      break;
-    case Horizontal::Forward:
-      append_csi(out, target.x - from_x, 'C');
-      break;
-    case Horizontal::Back:
-      append_csi(out, from_x - target.x, 'D');
-      break;
-    case Horizontal::Backspaces:
-      out.append(static_cast<std::size_t>(from_x - target.x), '\b');
-      break;
-    case Horizontal::Rewrite:
-      rewrite(from_x, target.x);
-      break;
-    case Horizontal::ReturnThenForward:
-      out += '\r';
-      append_csi(out, target.x, 'C');
-      break;
-    case Horizontal::ReturnThenRewrite:
-      out += '\r';
-      rewrite(0, target.x);
-      break;
   }
+  out += absolute.view();
   cursor_ = target;
 }
 
-// The cheapest way there: absolute, or a vertical step and then a horizontal
-// one. Line feeds only move down because output post-processing is off, and
-// they are only ever sent towards a lower row, never from the last one.
-// Backspaces and relative moves are only sent from a known cursor, never
-// from the pending wrap after the last column, where consoles disagree.
-AnsiEncoder::Move AnsiEncoder::plan_move(Position from, Position target) const {
-  const Move absolute{absolute_cost(target), true};
-  Move vertical;
-  const int dy = target.y - from.y;
-  if (dy > 0) {
-    vertical = dy <= csi_cost(dy) ? Move{dy, false, Vertical::LineFeeds}
-                                  : Move{csi_cost(dy), false, Vertical::Down};
-  } else if (dy < 0) {
-    vertical = {csi_cost(-dy), false, Vertical::Up};
-  }
-  if (vertical.cost >= absolute.cost) {
-    return absolute;
-  }
-  const Move horizontal = plan_horizontal(from.x, target, absolute.cost - vertical.cost);
-  if (vertical.cost + horizontal.cost >= absolute.cost) {
-    return absolute;
-  }
-  return {vertical.cost + horizontal.cost, false, vertical.vertical, horizontal.horizontal};
-}
-
-// The cheapest way along the target's row, if one costs less than `limit`
-// (otherwise the result costs `limit`).
-AnsiEncoder::Move AnsiEncoder::plan_horizontal(int from_x, Position target, int limit) const {
+// The shortest way from the cursor's column to the target's along its row,
+// if one is shorter than `limit`; otherwise a candidate that does not fit.
+CandidateBytes AnsiEncoder::shortest_along_row(Position target, std::size_t limit) const {
+  CandidateBytes best(limit);
+  const int from_x = cursor_->x;
   const int x = target.x;
   if (x == from_x) {
-    return {};
+    return best;
   }
-  Move best{limit};
-  const auto consider = [&best](int cost, Horizontal kind) {
-    if (cost < best.cost) {
-      best = {cost, false, Vertical::None, kind};
+  best.give_up();
+  const auto consider = [&](const auto& add_move) {
+    CandidateBytes move(best.fits() ? best.size() : limit);
+    add_move(move);
+    if (move.fits()) {
+      best = move;
     }
   };
   if (x == 0) {
-    consider(1, Horizontal::CarriageReturn);
+    consider([](CandidateBytes& move) { move.add('\r'); });
   } else {
-    consider(csi_cost(x + 1), Horizontal::Column);
+    consider([x](CandidateBytes& move) { add_csi(move, x + 1, 'G'); });
   }
+  const auto rewrite = [this, target](CandidateBytes& move, int start_x) {
+    add_rewrite(move, target.y, start_x, target.x);
+  };
   if (x > from_x) {
-    consider(csi_cost(x - from_x), Horizontal::Forward);
-    if (const auto cost = rewrite_cost(target.y, from_x, x, best.cost)) {
-      consider(*cost, Horizontal::Rewrite);
-    }
-  } else {
-    consider(csi_cost(from_x - x), Horizontal::Back);
-    consider(from_x - x, Horizontal::Backspaces);
-    if (x > 0) {
-      consider(1 + csi_cost(x), Horizontal::ReturnThenForward);
-      if (const auto cost = rewrite_cost(target.y, 0, x, best.cost - 1)) {
-        consider(1 + *cost, Horizontal::ReturnThenRewrite);
-      }
-    }
+    consider([&](CandidateBytes& move) { add_csi(move, x - from_x, 'C'); });
+    consider([&](CandidateBytes& move) { rewrite(move, from_x); });
+    return best;
+  }
+  consider([&](CandidateBytes& move) { add_csi(move, from_x - x, 'D'); });
+  consider([&](CandidateBytes& move) { move.add_repeated('\b', from_x - x); });
+  if (x > 0) {
+    consider([&](CandidateBytes& move) {
+      move.add('\r');
+      add_csi(move, x, 'C');
+    });
+    consider([&](CandidateBytes& move) {
+      move.add('\r');
+      rewrite(move, 0);
+    });
   }
   return best;
 }
 
-// The bytes that write the cells from `from_x` up to `to_x` over again, if
-// each is known to show what writing it now would show and the total stays
-// below `limit`.
-std::optional<int> AnsiEncoder::rewrite_cost(int y, int from_x, int to_x, int limit) const {
-  int cost = 0;
-  for (int x = from_x; x < to_x && cost < limit; ++x) {
+// Writes the cells from `from_x` up to `to_x` over again, which moves the
+// cursor there only if each is known to show what writing it now would show.
+void AnsiEncoder::add_rewrite(CandidateBytes& move, int y, int from_x, int to_x) const {
+  for (int x = from_x; x < to_x && move.fits(); ++x) {
     const ScreenCell& cell = screen_at({x, y});
     if (!shows_as_written(cell)) {
-      return std::nullopt;
+      move.give_up();
+      return;
     }
-    cost += symbol_bytes(cell.cell.symbol);
+    add_symbol(move, cell.cell.symbol);
   }
-  return cost < limit ? std::optional(cost) : std::nullopt;
 }
 
 // A space shows no foreground, so only its background has to match.

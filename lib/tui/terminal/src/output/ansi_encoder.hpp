@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "output/candidate_bytes.hpp"
 #include "tui/screen/buffer.hpp"
 #include "tui/screen/geometry.hpp"
 #include "tui/screen/style.hpp"
@@ -41,30 +42,10 @@ class AnsiEncoder {
     bool known = false;
   };
 
-  enum class Vertical { None, LineFeeds, Down, Up };
-  enum class Horizontal {
-    None,
-    CarriageReturn,
-    Column,
-    Forward,
-    Back,
-    Backspaces,
-    Rewrite,
-    ReturnThenForward,
-    ReturnThenRewrite
-  };
-  struct Move {
-    int cost = 0;
-    bool absolute = false;
-    Vertical vertical = Vertical::None;
-    Horizontal horizontal = Horizontal::None;
-  };
-
   void put(const CellUpdate& update, std::string& out);
   void move_to(Position target, std::string& out);
-  Move plan_move(Position from, Position target) const;
-  Move plan_horizontal(int from_x, Position target, int limit) const;
-  std::optional<int> rewrite_cost(int y, int from_x, int to_x, int limit) const;
+  CandidateBytes shortest_along_row(Position target, std::size_t limit) const;
+  void add_rewrite(CandidateBytes& move, int y, int from_x, int to_x) const;
   bool shows_as_written(const ScreenCell& cell) const;
   void set_colours(const Cell& cell, std::string& out);
   void reset_colours(std::string& out);

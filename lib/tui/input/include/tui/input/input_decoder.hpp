@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -61,29 +62,23 @@ class InputDecoder {
 
  private:
   enum class Mode : unsigned char {
-    Ground,         // between items, or inside the one that `held_` begins
-    Paste,          // inside a bracketed paste
-    SkipSequence,   // dropping the rest of an over-long control sequence
-    SkipString,     // dropping the rest of an over-long terminal string
-    SkipStringEnd,  // ... whose last byte read was an ESC, maybe of its terminator
+    Items,         // between items, or inside the one that `pending_` begins
+    Paste,         // inside a bracketed paste
+    SkipSequence,  // dropping the rest of an over-long control sequence
+    SkipString,    // dropping the rest of an over-long terminal string
   };
-  struct Step;    // what the item at the front of some bytes came to
-  struct Reader;  // reads that item
 
-  std::string_view decode_run(std::string_view bytes, std::vector<Decoded>& out);
-  std::string_view resume(std::string_view bytes, std::vector<Decoded>& out);
-  void apply(Step&& step, std::vector<Decoded>& out);
-  std::string_view skip(std::string_view bytes);
-  std::string_view skip_string(std::string_view bytes);
-  std::string_view read_paste(std::string_view bytes, std::vector<Decoded>& out);
-  std::string_view read_paste_end(std::string_view bytes, std::vector<Decoded>& out);
-  void append_paste(std::string_view text);
-  void end_paste(std::vector<Decoded>& out);
+  std::size_t decode(std::string_view bytes, std::vector<Decoded>& out);
+  std::optional<std::size_t> read_items(std::string_view bytes, std::vector<Decoded>& out);
+  std::optional<std::size_t> read_paste(std::string_view bytes, std::vector<Decoded>& out);
+  std::optional<std::size_t> skip(std::size_t length, bool ended);
 
-  std::string held_;                // the start of an unfinished sequence or UTF-8 character
-  std::string paste_;               // the text of an open bracketed paste
-  std::size_t paste_end_read_ = 0;  // bytes of the paste's end marker read so far
-  Mode mode_ = Mode::Ground;
+  std::string pending_;  // bytes read and not yet decoded: the start of an unfinished item
+  std::string paste_;    // the text of an open bracketed paste
+  // Of the paste's end marker, the bytes that the last read stopped in. They
+  // are known, so they are put back in front of the next read, not held.
+  std::size_t paste_end_read_ = 0;
+  Mode mode_ = Mode::Items;
 };
 
 }  // namespace tui
