@@ -9,7 +9,7 @@ set -euo pipefail
 dist=$(realpath "$1")
 build=$(realpath "$2")
 windows_build=$(realpath "$3")
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 work=$(mktemp -d)
 manifest=$build/install_manifest.txt
