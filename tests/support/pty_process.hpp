@@ -9,12 +9,15 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace testing_support {
+
+class Spawned;
 
 struct TerminalSize {
   unsigned short width;
@@ -112,8 +115,8 @@ class PtyProcess {
   // The test's own open of the slave side: it keeps the terminal's input
   // queue alive after the program has gone, for unread_input.
   int slave_ = -1;
-  pid_t child_ = -1;    // the direct child: the program, or its parent under Launch::Job
-  pid_t program_ = -1;  // the program itself
+  std::unique_ptr<Spawned> child_;  // the program, or its parent under Launch::Job
+  pid_t program_ = -1;              // the program itself
   std::optional<int> status_;
   std::string output_;
   std::uint64_t output_total_ = 0;
