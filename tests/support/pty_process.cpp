@@ -10,13 +10,10 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
-#include "read_file.hpp"
 #include "spawn.hpp"
 
 namespace testing_support {
@@ -363,37 +360,6 @@ ConsoleState last_console_state(std::string_view output) {
 bool is_cooked(const termios& modes) {
   const tcflag_t cooked = ICANON | ECHO | ISIG;
   return (modes.c_lflag & cooked) == cooked;
-}
-
-std::optional<ProcessStat> process_stat(pid_t pid) {
-  const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
-  // The command name is in parentheses and may hold spaces itself.
-  const std::size_t name_end = stat.rfind(')');
-  if (name_end == std::string::npos) {
-    return std::nullopt;
-  }
-  std::istringstream fields(stat.substr(name_end + 1));
-  std::vector<std::string> after_name;
-  for (std::string field; fields >> field;) {
-    after_name.push_back(field);
-  }
-  // From the state (field 3) on: utime and stime are fields 14 and 15.
-  if (after_name.size() < 13) {
-    return std::nullopt;
-  }
-  const double ticks = std::stod(after_name[11]) + std::stod(after_name[12]);
-  return ProcessStat{after_name[0][0],
-                     std::chrono::duration<double>(ticks / double(::sysconf(_SC_CLK_TCK)))};
-}
-
-std::optional<std::uint64_t> peak_memory(pid_t pid) {
-  std::istringstream status(read_file("/proc/" + std::to_string(pid) + "/status"));
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("VmHWM:")) {
-      return std::stoull(line.substr(6)) * 1024;
-    }
-  }
-  return std::nullopt;
 }
 
 }  // namespace testing_support

@@ -132,14 +132,4 @@ ConsoleState last_console_state(std::string_view output);
 // Line input, echo and signal keys all on.
 bool is_cooked(const termios& modes);
 
-// A process as /proc shows it, while it exists (a zombie included).
-struct ProcessStat {
-  char state;                         // R, S, T, Z, ...
-  std::chrono::duration<double> cpu;  // user and system time together
-};
-std::optional<ProcessStat> process_stat(pid_t pid);
-
-// The process's peak resident memory (VmHWM), in bytes.
-std::optional<std::uint64_t> peak_memory(pid_t pid);
-
 }  // namespace testing_support
