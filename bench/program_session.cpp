@@ -130,9 +130,9 @@ class SessionDriver {
     result_.frames.push_back({end, at, step.kind, latency});
     result_.played.push_back(step);
     if (step.sample != Sample::None) {
-      result_.samples[step.sample] = {probe_process(child_.pid()), at};
+      result_.samples[step.sample] = {testing_support::probe_process(child_.pid()), at};
       if (floor_ > 0) {
-        result_.floor_samples[step.sample] = {probe_process(floor_), at};
+        result_.floor_samples[step.sample] = {testing_support::probe_process(floor_), at};
       }
     }
     key_sent_ = false;
@@ -164,7 +164,7 @@ SessionResult run_program_session(const std::string& binary, tui::Size size,
   result.exec_at = child.exec_at();
   SessionDriver driver(child, steps, result, floor);
   driver.play();
-  result.before_quit = probe_process(child.pid());
+  result.before_quit = testing_support::probe_process(child.pid());
   driver.quit();
   result.exit = child.wait();
   return result;

@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "process_probe.hpp"
 #include "pty_child.hpp"
 #include "session_script.hpp"
+#include "support/process_probe.hpp"
 #include "tui/screen/geometry.hpp"
 
 namespace bench {
+
+using testing_support::ProcessSample;
 
 struct FrameRecord {
   std::size_t end = 0;   // one past its cursor request in the output

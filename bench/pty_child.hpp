@@ -7,8 +7,10 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 
+#include "support/spawn.hpp"
 #include "tui/screen/geometry.hpp"
 
 namespace bench {
@@ -32,7 +34,7 @@ class PtyChild {
   PtyChild& operator=(const PtyChild&) = delete;
 
   int master() const { return master_; }
-  pid_t pid() const { return pid_; }
+  pid_t pid() const;
   // Read by the child itself just before it called exec.
   Clock::time_point exec_at() const { return exec_at_; }
 
@@ -40,11 +42,8 @@ class PtyChild {
   ChildExit wait();
 
  private:
-  void discard();
-
   int master_ = -1;
-  pid_t pid_ = -1;
-  bool reaped_ = false;
+  std::unique_ptr<testing_support::Spawned> child_;
   Clock::time_point exec_at_;
 };
 

@@ -10,6 +10,7 @@
 
 #include "case_name.hpp"
 #include "support/game_pane.hpp"
+#include "support/process_probe.hpp"
 #include "support/pty_process.hpp"
 #include "support/tmux_session.hpp"
 

@@ -21,10 +21,8 @@
 #include <thread>
 
 #include "../descriptors.hpp"
-#include "child_signals.hpp"
+#include "spawn.hpp"
 #include "tui/screen/utf8.hpp"
-
-extern char** environ;
 
 namespace testing_support {
 namespace {
@@ -56,51 +54,6 @@ class UniqueFd {
 
 [[noreturn]] void fail(const std::string& what) {
   throw std::runtime_error(what + ": " + std::strerror(errno));
-}
-
-std::vector<char*> c_strings(const std::vector<std::string>& strings) {
-  std::vector<char*> pointers;
-  for (const std::string& s : strings) {
-    pointers.push_back(const_cast<char*>(s.c_str()));
-  }
-  pointers.push_back(nullptr);
-  return pointers;
-}
-
-// From here to the exec runs in a forked copy of the test, so it keeps to
-// async-signal-safe calls.
-[[noreturn]] void exec_child(char* const* argv, char* const* envp, int input, int log,
-                             int inherited_fd) {
-  ::setpgid(0, 0);
-  reset_signals_for_exec();
-  if (::dup2(input, STDIN_FILENO) < 0 || ::dup2(log, STDOUT_FILENO) < 0 ||
-      ::dup2(log, STDERR_FILENO) < 0) {
-    ::_exit(126);
-  }
-  if (inherited_fd >= 0 && ::fcntl(inherited_fd, F_SETFD, 0) != 0) {
-    ::_exit(126);
-  }
-  ::execvpe(argv[0], argv, envp);
-  ::_exit(127);
-}
-
-// The test's own environment with `overrides` (NAME=value) in place of
-// the variables of those names, and without the ones in `removed`.
-std::vector<std::string> environment_with(const std::vector<std::string>& overrides,
-                                          const std::vector<std::string>& removed) {
-  const auto name_of = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
-  const auto dropped = [&](std::string_view name) {
-    return std::ranges::any_of(overrides, [&](const auto& o) { return name_of(o) == name; }) ||
-           std::ranges::find(removed, name) != removed.end();
-  };
-  std::vector<std::string> result;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (!dropped(name_of(*entry))) {
-      result.emplace_back(*entry);
-    }
-  }
-  result.insert(result.end(), overrides.begin(), overrides.end());
-  return result;
 }
 
 // A shell command's output; nothing when it failed.
@@ -264,40 +217,38 @@ constexpr milliseconds START_LIMIT{20000};
 }  // namespace
 
 OwnedProcess::OwnedProcess(const Launch& launch) {
-  const std::vector<char*> argv = c_strings(launch.argv);
-  const std::vector<char*> envp = c_strings(launch.environment);
   const UniqueFd input(::open("/dev/null", O_RDONLY | O_CLOEXEC));
   const UniqueFd log(
       ::open(launch.log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
   if (input.get() < 0 || log.get() < 0) {
     fail("cannot open the files for " + launch.argv.front());
   }
-  pid_ = ::fork();
-  if (pid_ < 0) {
-    fail("cannot fork for " + launch.argv.front());
-  }
-  if (pid_ == 0) {
-    exec_child(argv.data(), envp.data(), input.get(), log.get(), launch.inherited_fd);
-  }
-  // Set on both sides, so that the group exists whichever runs first.
-  ::setpgid(pid_, pid_);
+  child_ = std::make_unique<Spawned>(SpawnOptions{.argv = launch.argv,
+                                                  .environment = launch.environment,
+                                                  .input = input.get(),
+                                                  .output = log.get(),
+                                                  .error = log.get(),
+                                                  .inherited = launch.inherited_fd,
+                                                  .own_group = true});
+}
+
+pid_t OwnedProcess::pid() const {
+  return child_->pid();
 }
 
 bool OwnedProcess::running() const {
-  if (!reaped_) {
-    reaped_ = ::waitpid(pid_, &status_, WNOHANG) == pid_;
-  }
-  return !reaped_;
+  return !child_->try_wait();
 }
 
 std::string OwnedProcess::state() const {
-  if (running()) {
+  const std::optional<ChildEnd> end = child_->try_wait();
+  if (!end) {
     return "running";
   }
-  if (WIFSIGNALED(status_)) {
-    return "killed by signal " + std::to_string(WTERMSIG(status_));
+  if (WIFSIGNALED(end->status)) {
+    return "killed by signal " + std::to_string(WTERMSIG(end->status));
   }
-  return "exited with " + std::to_string(WEXITSTATUS(status_));
+  return "exited with " + std::to_string(WEXITSTATUS(end->status));
 }
 
 // Asks the whole group to end, gives it a moment to, then makes it. What
@@ -307,15 +258,12 @@ OwnedProcess::~OwnedProcess() {
   if (!running()) {
     return;
   }
-  ::kill(-pid_, SIGTERM);
+  child_->kill(SIGTERM);
   const auto give_up = Clock::now() + std::chrono::seconds(5);
   while (running() && Clock::now() < give_up) {
     std::this_thread::sleep_for(milliseconds(10));
   }
-  ::kill(-pid_, SIGKILL);
-  if (running()) {
-    ::waitpid(pid_, &status_, 0);
-  }
+  child_->kill(SIGKILL);
 }
 
 XServer::XServer(bool auto_repeat, const std::string& log_path) {

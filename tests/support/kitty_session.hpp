@@ -14,6 +14,8 @@
 
 namespace testing_support {
 
+class Spawned;
+
 // A process started for a test in a process group of its own, with its
 // output in a log file. Ending the owner ends the group and reaps it.
 class OwnedProcess {
@@ -30,16 +32,14 @@ class OwnedProcess {
   OwnedProcess(const OwnedProcess&) = delete;
   OwnedProcess& operator=(const OwnedProcess&) = delete;
 
-  pid_t pid() const { return pid_; }
+  pid_t pid() const;
   // Reaps the process if it has ended; whether it still runs.
   bool running() const;
   // "running", "exited with 1", "killed by signal 15", for a failure message.
   std::string state() const;
 
  private:
-  pid_t pid_ = -1;
-  mutable bool reaped_ = false;
-  mutable int status_ = 0;
+  std::unique_ptr<Spawned> child_;
 };
 
 // Xvfb on the first free display from :90 on.

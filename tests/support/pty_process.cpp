@@ -2,9 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,47 +10,17 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
-#include "child_signals.hpp"
-#include "read_file.hpp"
+#include "spawn.hpp"
 
 namespace testing_support {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-// Everything from here to the exec runs in a forked copy of the test, so it
-// keeps to async-signal-safe calls.
-void redirect(const std::string& path, int descriptor) {
-  if (path.empty()) {
-    return;
-  }
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0 || ::dup2(fd, descriptor) < 0) {
-    ::_exit(126);
-  }
-}
-
-void prepare_child(const LaunchOptions& options) {
-  reset_signals_for_exec();
-  // The fatal-signal tests must not leave core files behind.
-  const rlimit no_core{0, 0};
-  ::setrlimit(RLIMIT_CORE, &no_core);
-  redirect(options.stdout_path, STDOUT_FILENO);
-  redirect(options.stderr_path, STDERR_FILENO);
-}
-
-// `argv` ends with a null pointer.
-[[noreturn]] void exec_program(char* const* argv) {
-  ::execv(argv[0], argv);
-  ::_exit(127);
-}
 
 // Ends this process the way `status` says the program ended.
 [[noreturn]] void pass_on(int status) {
@@ -72,7 +40,7 @@ void prepare_child(const LaunchOptions& options) {
 // owns the terminal, tells the test its pid, and waits for it without
 // reacting to its stops, as a shell's job stays in the foreground; it tells
 // the test the signal of each stop, as a shell learns it from waitpid.
-[[noreturn]] void run_job(char* const* argv, int pid_pipe) {
+[[noreturn]] void run_job(char* const* argv, char* const* envp, int pid_pipe) {
   const pid_t program = ::fork();
   if (program < 0) {
     ::_exit(125);
@@ -89,7 +57,7 @@ void prepare_child(const LaunchOptions& options) {
     ::sigaction(SIGTTOU, &ignore, nullptr);
     ::tcsetpgrp(STDIN_FILENO, ::getpid());
     ::sigaction(SIGTTOU, &fallback, nullptr);
-    exec_program(argv);
+    exec_program(argv, envp);
   }
   ::setpgid(program, program);
   struct sigaction ignore {};
@@ -149,12 +117,6 @@ PtyProcess::PtyProcess(const std::string& binary, TerminalSize size, const Launc
 
 PtyProcess::PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
                        const LaunchOptions& options) {
-  // Made before the fork: the child may not allocate.
-  std::vector<char*> arguments;
-  for (const std::string& argument : argv) {
-    arguments.push_back(const_cast<char*>(argument.c_str()));
-  }
-  arguments.push_back(nullptr);
   std::array<int, 2> pid_pipe{-1, -1};
   if (options.launch == Launch::Job && ::pipe2(pid_pipe.data(), O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe2 failed");
@@ -164,26 +126,37 @@ PtyProcess::PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
   if (!options.typed_ahead.empty() && ::pipe2(go_pipe.data(), O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe2 failed");
   }
-  winsize window{};
-  window.ws_col = size.width;
-  window.ws_row = size.height;
-  child_ = ::forkpty(&master_, nullptr, nullptr, &window);
-  if (child_ < 0) {
-    throw std::runtime_error("forkpty failed");
-  }
-  if (child_ == 0) {
-    prepare_child(options);
-    if (go_pipe[0] >= 0) {
-      ::close(go_pipe[1]);
-      wait_for_go(go_pipe[0]);
+  const PseudoTerminal pty = open_pseudo_terminal({size.width, size.height});
+  master_ = pty.master;
+  // Opened before the fork: the child may not allocate or open files.
+  const auto open_output = [](const std::string& path) {
+    return path.empty() ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  };
+  const int output = open_output(options.stdout_path);
+  const int error = open_output(options.stderr_path);
+  child_ = std::make_unique<Spawned>(SpawnOptions{
+      .argv = argv,
+      .terminal = pty,
+      .output = output,
+      .error = error,
+      .core_dumps = false,  // the fatal-signal tests must not leave core files behind
+      .before_exec =
+          [&](char* const* child_argv, char* const* envp) {
+            if (go_pipe[0] >= 0) {
+              ::close(go_pipe[1]);
+              wait_for_go(go_pipe[0]);
+            }
+            if (options.launch == Launch::Job) {
+              ::close(pid_pipe[0]);
+              run_job(child_argv, envp, pid_pipe[1]);
+            }
+          },
+  });
+  for (const int fd : {pty.slave, output, error}) {
+    if (fd >= 0) {
+      ::close(fd);
     }
-    if (options.launch == Launch::Job) {
-      ::close(pid_pipe[0]);
-      run_job(arguments.data(), pid_pipe[1]);
-    }
-    exec_program(arguments.data());
   }
-  ::fcntl(master_, F_SETFD, FD_CLOEXEC);
   std::array<char, 128> slave_name{};
   if (::ptsname_r(master_, slave_name.data(), slave_name.size()) == 0) {
     slave_ = ::open(slave_name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -195,7 +168,7 @@ PtyProcess::PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
     ::close(go_pipe[1]);
   }
   ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-  program_ = child_;
+  program_ = child_->pid();
   if (options.launch == Launch::Job) {
     ::close(pid_pipe[1]);
     program_ = read_pid(pid_pipe[0]);
@@ -210,11 +183,8 @@ PtyProcess::PtyProcess(const std::vector<std::string>& argv, TerminalSize size,
 PtyProcess::~PtyProcess() {
   if (!try_wait()) {
     ::kill(program_, SIGKILL);
-    ::kill(child_, SIGKILL);
-    int status = 0;
-    while (::waitpid(child_, &status, 0) < 0 && errno == EINTR) {
-    }
   }
+  child_.reset();  // kills the direct child and reaps it
   if (master_ >= 0) {
     ::close(master_);
   }
@@ -380,9 +350,8 @@ void PtyProcess::close_master() {
 
 std::optional<int> PtyProcess::try_wait() {
   if (!status_) {
-    int status = 0;
-    if (::waitpid(child_, &status, WNOHANG) == child_) {
-      status_ = status;
+    if (const std::optional<ChildEnd> end = child_->try_wait()) {
+      status_ = end->status;
     }
   }
   return status_;
@@ -411,37 +380,6 @@ ConsoleState last_console_state(std::string_view output) {
 bool is_cooked(const termios& modes) {
   const tcflag_t cooked = ICANON | ECHO | ISIG;
   return (modes.c_lflag & cooked) == cooked;
-}
-
-std::optional<ProcessStat> process_stat(pid_t pid) {
-  const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
-  // The command name is in parentheses and may hold spaces itself.
-  const std::size_t name_end = stat.rfind(')');
-  if (name_end == std::string::npos) {
-    return std::nullopt;
-  }
-  std::istringstream fields(stat.substr(name_end + 1));
-  std::vector<std::string> after_name;
-  for (std::string field; fields >> field;) {
-    after_name.push_back(field);
-  }
-  // From the state (field 3) on: utime and stime are fields 14 and 15.
-  if (after_name.size() < 13) {
-    return std::nullopt;
-  }
-  const double ticks = std::stod(after_name[11]) + std::stod(after_name[12]);
-  return ProcessStat{after_name[0][0],
-                     std::chrono::duration<double>(ticks / double(::sysconf(_SC_CLK_TCK)))};
-}
-
-std::optional<std::uint64_t> peak_memory(pid_t pid) {
-  std::istringstream status(read_file("/proc/" + std::to_string(pid) + "/status"));
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("VmHWM:")) {
-      return std::stoull(line.substr(6)) * 1024;
-    }
-  }
-  return std::nullopt;
 }
 
 }  // namespace testing_support

@@ -9,12 +9,15 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace testing_support {
+
+class Spawned;
 
 struct TerminalSize {
   unsigned short width;
@@ -116,9 +119,9 @@ class PtyProcess {
   // The test's own open of the slave side: it keeps the terminal's input
   // queue alive after the program has gone, for unread_input.
   int slave_ = -1;
-  pid_t child_ = -1;    // the direct child: the program, or its parent under Launch::Job
-  pid_t program_ = -1;  // the program itself
-  int job_stops_ = -1;  // under Launch::Job: the parent reports stops here
+  std::unique_ptr<Spawned> child_;  // the program, or its parent under Launch::Job
+  pid_t program_ = -1;              // the program itself
+  int job_stops_ = -1;              // under Launch::Job: the parent reports stops here
   std::vector<int> stops_;
   std::optional<int> status_;
   std::string output_;
@@ -134,15 +137,5 @@ ConsoleState last_console_state(std::string_view output);
 
 // Line input, echo and signal keys all on.
 bool is_cooked(const termios& modes);
-
-// A process as /proc shows it, while it exists (a zombie included).
-struct ProcessStat {
-  char state;                         // R, S, T, Z, ...
-  std::chrono::duration<double> cpu;  // user and system time together
-};
-std::optional<ProcessStat> process_stat(pid_t pid);
-
-// The process's peak resident memory (VmHWM), in bytes.
-std::optional<std::uint64_t> peak_memory(pid_t pid);
 
 }  // namespace testing_support

@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "child_signals.hpp"
+#include "process_probe.hpp"
 
 namespace testing_support {
 namespace {
