@@ -284,7 +284,8 @@ void install_twice() {
   panic::run_hook(panic::PanicInfo{"probe", std::source_location::current()});
   const std::string text = render(second.error(), Settings{});
   const std::string expected_start = fmt::format(
-      "\n   0: the error reporter is already installed\n\nLocation:\n   tests/unit/report_test.cpp:{}\n",
+      "\n   0: the error reporter is already installed\n\nLocation:\n   "
+      "tests/unit/report_test.cpp:{}\n",
       line);
   if (!text.starts_with(expected_start)) {
     finish("unexpected report:" + text + "\n");
